@@ -1,0 +1,82 @@
+// The application context: every process-wide value of the program (paths,
+// settings, the log, the quit flag, the busy mark, the current screen, the
+// news text) lives here, created by main() or by a test on a temporary data
+// folder and passed by reference. Higher layers keep their own state
+// (the collection, the window) in objects that refer to this one.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "foundation/dialogs.h"
+#include "foundation/record_id.h"
+#include "foundation/settings.h"
+#include "foundation/status_log.h"
+
+namespace pantrela {
+
+inline constexpr const char* kProgramName = "Pantrela";
+inline constexpr const char* kVersionText = "9.68";
+
+// Full paths of every data file; folders end with '/'.
+struct FileTable {
+  std::string programFolder;
+  std::string dataFolder;
+  std::string tempFolder;
+  std::string grocery;        // Grocery747.dat
+  std::string scratchImport;  // Temp.dat
+  std::string meal;           // Event860.dat
+  std::string settings;       // Setup747.dat
+  std::string recipe34;       // Recipe34.dat
+  std::string recipe;         // Recipe860.dat
+  std::string compaction;     // Recipe860.bak
+  std::string dictionary;     // Spell54.dat
+  std::string index;          // Index860.dat
+  std::string statusLog;      // status.log
+  std::string handOver;       // command.dat
+
+  // Builds every path from the two folders (each ending with '/').
+  static FileTable For(const std::string& programFolder, const std::string& dataFolder);
+};
+
+// Screen numbers of the screen loop.
+enum Screen : int {
+  kScreenNone = 0,
+  kScreenRecipes = 3,
+  kScreenRecipe = 4,
+  kScreenGrocery = 5,
+  kScreenMeals = 6,
+  kScreenOptions = 7,
+  kScreenAbout = 8,
+};
+
+struct AppContext {
+  FileTable files;
+  Settings settings;
+  StatusLog log;
+  RecordIdMaker ids;
+  WorkArea workArea;             // from the platform; 1920 x 1080 without a display
+  Dialogs* dialogs = nullptr;    // never null once start-up has run
+
+  std::atomic<int> quit{0};      // > 0 ends every loop
+  bool busy = false;             // refuses resizing, screen switches, clean-up
+  bool popupUp = false;
+  int screen = kScreenNone;
+
+  // News text left by the update thread; shared with it under the mutex.
+  std::mutex newsMutex;
+  std::string newsText;
+  std::atomic<bool> newsReady{false};
+
+  // Sets the file table and the log path.
+  void SetFolders(const std::string& programFolder, const std::string& dataFolder) {
+    files = FileTable::For(programFolder, dataFolder);
+    log.SetPath(files.statusLog);
+  }
+  void Log(std::string_view text) const { log.Log(text); }
+  bool Quitting() const { return quit.load() > 0; }
+};
+
+}  // namespace pantrela

@@ -1,0 +1,23 @@
+// System facts and services the foundation needs from Linux.
+#pragma once
+
+#include <string>
+
+#include "foundation/settings.h"
+
+namespace pantrela::platform {
+
+// Full path of the running executable ("" when unknown).
+std::string ExecutablePath();
+
+struct OsInfo {
+  std::string sysname, release, version, machine;
+  int major = 0, minor = 0, build = 0;
+};
+OsInfo DetectOs();
+
+enum class SpecialFolder { Desktop, Documents, LocalAppData, ProgramFiles, Temp, Fonts, Home };
+// The folder with a trailing '/', or "" when there is none.
+std::string SpecialFolderPath(SpecialFolder which);
+
+}  // namespace pantrela::platform
