@@ -105,12 +105,22 @@ struct Channel {
 // checked before anything is allocated. -1 hands other kinds (run-length
 // compressed, OS/2 headers) to the general decoder.
 int DecodeBmpFile(std::string_view bytes, Image& out) {
-  if (bytes.size() < 14 + 40) return kCodecCorrupt;
+  if (bytes.size() < 14 + 12) return kCodecCorrupt;
   uint32_t headerSize = LE32(bytes, 14);
+  // Only the header sizes that exist; the general decoder trusts the field.
+  if (headerSize != 12 && headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 64 &&
+      headerSize != 108 && headerSize != 124)
+    return kCodecCorrupt;
+  if (bytes.size() < 14 + uint64_t(headerSize)) return kCodecCorrupt;
+  if (headerSize == 12) {
+    if (!ImageSizeAllowed(LE16(bytes, 18), LE16(bytes, 20))) return kCodecTooLarge;
+    return -1;
+  }
   uint32_t compression = LE32(bytes, 30);
-  if (headerSize < 40 || (compression != 0 && compression != 3)) return -1;
   int64_t width = int32_t(LE32(bytes, 18)), height = int32_t(LE32(bytes, 22));
   if (!ImageSizeAllowed(width, height < 0 ? -height : height)) return kCodecTooLarge;
+  if (compression == 1 || compression == 2) return -1;  // run-length encoded
+  if (compression != 0 && compression != 3) return kCodecCorrupt;
   uint64_t offset = LE32(bytes, 10);
   if (offset < 14 + uint64_t(headerSize) || offset > bytes.size()) return kCodecCorrupt;
   std::string_view info = bytes.substr(14, size_t(offset) - 14);

@@ -118,6 +118,12 @@ TEST(ImageCodec, RefusesBadAndOversizedDataWithoutDecodingIt) {
       {"bmp 0 x 0", BmpHeaderOnly(0, 0), -1},
       {"bmp cut", Bmp24(40, 40, [](int, int) { return Rgb{}; }).substr(0, 300), -1},
       {"gif 20000 x 20000", gifHuge, -1},
+      {"bmp header size 0xA9A9A9A9", [] { std::string b = BmpHeaderOnly(1, 1); b.replace(14, 4, "\xA9\xA9\xA9\xA9"); return b; }(),
+       kCodecCorrupt},
+      {"bmp pixel offset past the end", [] { std::string b = Bmp24(2, 2, [](int, int) { return Rgb{}; }); b[10] = 100; return b; }(),
+       kCodecCorrupt},
+      {"bmp compression 9", [] { std::string b = Bmp24(2, 2, [](int, int) { return Rgb{}; }); b[30] = 9; return b; }(),
+       kCodecCorrupt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
