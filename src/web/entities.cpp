@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ingredients/measures.h"
+
 
 namespace pantrela {
 namespace {
@@ -148,9 +150,6 @@ std::string HexToDecimal(std::string_view digits) {
   return std::to_string(v);
 }
 
-// Decoded text is cleaned like every imported line.
-void FinishDecodedLine(std::string& text) { (void)text; }
-
 }  // namespace
 
 std::string LookupEntity(std::string_view key) {
@@ -223,7 +222,7 @@ void DecodeEntities(std::string& text) {
       ++i;
     }
   }
-  FinishDecodedLine(out);
+  CleanImportLine(out);
   text = std::move(out);
 }
 

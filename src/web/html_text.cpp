@@ -81,7 +81,7 @@ bool WalkTags(AppContext& ctx, const std::string& pageFile, const char* caption,
 
 }  // namespace
 
-std::string LowerAscii(std::string text) {
+std::string AsciiLower(std::string text) {
   for (char& c : text)
     if (c >= 'A' && c <= 'Z') c = char(c + 32);
   return text;
@@ -99,7 +99,7 @@ void WalkPage(AppContext& ctx, const std::string& pageFile, const PageParser& pa
     std::string text(rawText), tag(rawTag);
     DecodeEntities(text);
     DecodeEntities(tag);
-    std::string textLower = LowerAscii(text), tagLower = LowerAscii(tag);
+    std::string textLower = AsciiLower(text), tagLower = AsciiLower(tag);
     if (parser)
       parser(state, accumulated, text, textLower, tag, tagLower, previousTag, title, servings, photoAddress);
     previousTag = std::move(tagLower);
@@ -133,8 +133,8 @@ int HasAttr(const std::string& tag, const std::string& attribute, const std::str
 }
 
 std::string AttrValue(const std::string& tag, const std::string& name) {
-  std::string lower = LowerAscii(tag);
-  size_t at = lower.find(LowerAscii(name));
+  std::string lower = AsciiLower(tag);
+  size_t at = lower.find(AsciiLower(name));
   if (at == std::string::npos) return "";
   size_t open = at + name.size();
   if (open >= tag.size()) return "";
@@ -172,7 +172,7 @@ bool PageToText(AppContext& ctx, const std::string& pageFile, bool& cancelled) {
     std::string text(rawText), tag(rawTag);
     DecodeEntities(text);
     DecodeEntities(tag);
-    const std::string t = LowerAscii(tag);
+    const std::string t = AsciiLower(tag);
     if (Contains(t, "<body")) inBody = true;
     else if (Contains(t, "/body")) inBody = false;
     else if (Contains(t, "<script")) inScript = true;

@@ -46,6 +46,6 @@ void StripStepNumber(std::string& text);
 bool PageToText(AppContext& ctx, const std::string& pageFile, bool& cancelled);
 
 // ASCII lower case (the comparisons of the parsers are on ASCII markers).
-std::string LowerAscii(std::string text);
+std::string AsciiLower(std::string text);
 
 }  // namespace pantrela

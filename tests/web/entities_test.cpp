@@ -53,7 +53,8 @@ TEST(Entities, DecodeReferencesAndUtf8) {
       {"\xC2", "\xC2"},                  // a lone lead byte at the end stays
       {"\xE2\x80", "\xE2\x80"},
       {"x\xC2\x41", "x\xC2\x41"},          // no row for C241
-      {"&lt;b&gt;", "<b>"},              // decoded text is not decoded again
+      {"&lt;i&gt;", "<i>"},              // decoded text is not decoded again
+      {"a&lt;b&gt;c", "ac"},             // then cleaned: bold tags go
       {"&amp;lt;", "&lt;"},
   };
   for (Case& c : cases) {
