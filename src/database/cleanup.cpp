@@ -1,0 +1,189 @@
+// Clean-up ("Updating Records"): compaction of the recipe file into index
+// order and repair of record IDs that occur twice.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "database/collection.h"
+#include "foundation/file.h"
+#include "foundation/numtext.h"
+
+namespace pantrela {
+
+namespace {
+
+void SyncFolderOf(const std::string& path) {
+  std::string folder = path.substr(0, path.rfind('/') + 1);
+  if (folder.empty()) folder = ".";
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+void WriteId(File& f, uint64_t recordOffset, int64_t id) {
+  uint8_t bytes[8];
+  PutLE64(bytes, uint64_t(id));
+  f.Seek(recordOffset + kHdrRecordId);
+  f.Write(bytes, 8);
+}
+
+}  // namespace
+
+void Collection::CleanUp() {
+  BuildIndexFromRecipeFile();
+  if (index_.size() < 28 || !Exists(ctx_.files.recipe)) return;
+  const bool wasBusy = ctx_.busy;
+  ctx_.busy = true;
+  Dialogs& d = dialogs();
+  d.ProgressOpen();
+  lastProgress_.clear();
+
+  File in = File::Open('i', ctx_.files.recipe);
+  File out = File::Open('o', ctx_.files.compaction);
+  const uint64_t size = in.Size();
+  FileWindow win(in.fd(), size);
+  std::string pending;
+  uint64_t outPos = 0;
+  bool ok = out.valid();
+  auto flush = [&] {
+    if (!pending.empty() && out.Write(pending) != int64_t(pending.size())) ok = false;
+    pending.clear();
+  };
+
+  // The new image keeps the reserved chapters and the copied entries, in
+  // the same order; entries whose records are not copied go with them, so
+  // no entry is left pointing into the old file.
+  std::string image;
+  image.reserve(index_.size());
+  const double total = double(index_.size());
+  for (uint32_t off : EntryOffsets()) {
+    ProgressStep("Updating Records", "", double(off), total);
+    EntryView e = Entry(off);
+    if (e.kind() < kKindDeleted && e.chapterKey() > kReservedKeyMax) {
+      const uint64_t at = uint64_t(e.fileOffset());
+      const uint8_t* h = win.Get(at, kRecordHeaderSize);
+      const uint64_t length = h ? GetLE32(h) : 0;
+      const uint8_t* rec = length >= kRecordHeaderSize ? win.Get(at, size_t(length)) : nullptr;
+      if (!rec) continue;
+      const size_t start = pending.size();
+      pending.append(reinterpret_cast<const char*>(rec), size_t(length));
+      PutLE64(reinterpret_cast<uint8_t*>(&pending[start + kHdrWriteStamp]), uint64_t(ctx_.ids.Make()));
+      SetEntryFileOffset(off, int64_t(outPos));
+      outPos += length;
+      image.append(reinterpret_cast<const char*>(index_.data()) + off, e.length());
+      if (pending.size() >= (4u << 20)) flush();
+    } else if (e.kind() == kKindChapter && e.chapterKey() >= kChapterAll && e.chapterKey() <= kChapterPhotos &&
+               e.fileOffset() == 0) {
+      image.append(reinterpret_cast<const char*>(index_.data()) + off, e.length());
+    }
+  }
+  flush();
+  if (ok && !out.Sync()) ok = false;
+  in.Close();
+  out.Close();
+
+  if (ok && ::rename(ctx_.files.compaction.c_str(), ctx_.files.recipe.c_str()) == 0) {
+    // The compacted file is in place before the index that points into it
+    // is saved; a crash in between leaves an index that fails its check
+    // and is rebuilt from the new file.
+    SyncFolderOf(ctx_.files.recipe);
+    index_ = ByteImage(image);
+    SaveIndex();
+  } else {
+    // The old recipe file and the index built from it stay as they are.
+    DeleteFile(ctx_.files.compaction);
+    std::string bytes;
+    ReadWholeFile(ctx_.files.index, bytes);
+    index_ = ByteImage(bytes);
+  }
+  BuildChapterList();
+  BuildRecipeList();
+  d.ProgressClose();
+  RepairDuplicateRecordIds();
+  ctx_.busy = wasBusy;
+}
+
+int Collection::RepairDuplicateRecordIds() {
+  if (!Exists(ctx_.files.recipe)) return 0;
+  Dialogs& d = dialogs();
+  d.ProgressOpen();
+  lastProgress_.clear();
+  ProgressStep("Building Record ID List", "", 0, 1);
+
+  struct Item {
+    int64_t id;
+    uint64_t offset;
+  };
+  std::vector<Item> list;
+  int count = 0;
+  {
+    File f = File::Open('u', ctx_.files.recipe);
+    const uint64_t size = f.Size();
+    FileWindow win(f.fd(), size);
+    uint64_t off = 0;
+    while (off + kRecordHeaderSize <= size && !ctx_.Quitting()) {
+      const uint8_t* h = win.Get(off, kRecordHeaderSize);
+      if (!h) break;
+      const uint64_t length = GetLE32(h);
+      // A length below the header cannot be stepped over: the walk ends.
+      if (length < kRecordHeaderSize) break;
+      const uint8_t kind = h[kHdrKind];
+      if (HasRecordMagic(h) && (kind == kKindRecipe || kind == kKindInfo))
+        list.push_back({int64_t(GetLE64(h + kHdrRecordId)), off});
+      off += length;
+    }
+
+    ProgressStep("Sorting Record ID List", "", double(list.size()), double(list.size()));
+    std::stable_sort(list.begin(), list.end(), [](const Item& a, const Item& b) { return a.id < b.id; });
+
+    // Each value equal to the one before it is a duplicate; the records of
+    // one value are renumbered in file order, the last keeps its ID. The
+    // previous value starts at 0, so a recipe without an ID gets one.
+    int64_t prev = 0;
+    size_t groupStart = 0, renumbered = 0;
+    for (size_t i = 0; i < list.size(); ++i) {
+      ProgressStep("Checking for duplicate record ID's", "", double(i), double(list.size()));
+      if (i == 0 || list[i].id != list[i - 1].id) {
+        groupStart = i;
+        renumbered = 0;
+      }
+      if (list[i].id == prev) {
+        ++count;
+        WriteId(f, list[groupStart + renumbered].offset, ctx_.ids.Make());
+        ++renumbered;
+      }
+      prev = list[i].id;
+    }
+    if (count > 0) f.Sync();
+  }
+  d.ProgressClose();
+  if (count > 0) {
+    ctx_.Log("ERROR: " + Plain(count) + " Duplicate RID's");
+    BuildIndexFromRecipeFile();
+  }
+  return count;
+}
+
+void Collection::GiveRecordNewId(int64_t value) {
+  if (!Exists(ctx_.files.recipe)) return;
+  File f = File::Open('u', ctx_.files.recipe);
+  const uint64_t size = f.Size();
+  uint64_t off = 0;
+  while (off + kRecordHeaderSize <= size && !ctx_.Quitting()) {
+    uint8_t h[kRecordHeaderSize];
+    f.Seek(off);
+    if (f.Read(h, kRecordHeaderSize) != int64_t(kRecordHeaderSize)) break;
+    const uint64_t length = GetLE32(h);
+    if (HasRecordMagic(h) && int64_t(GetLE64(h + kHdrRecordId)) == value) {
+      WriteId(f, off, ctx_.ids.Make());
+      return;
+    }
+    if (length < kRecordHeaderSize) break;
+    off += length;
+  }
+}
+
+}  // namespace pantrela

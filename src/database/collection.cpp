@@ -1,0 +1,348 @@
+#include "database/collection.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "database/photo_store.h"
+#include "foundation/file.h"
+#include "foundation/numtext.h"
+
+namespace pantrela {
+
+namespace {
+
+// Dialogs for a context that has none: every question gets its default.
+class SilentDialogs : public Dialogs {
+ public:
+  int Message(const std::string&, const std::string&, int defaultButton) override { return defaultButton; }
+  int Form(const std::string&, const std::string&, int defaultButton, const std::string&, int,
+           std::vector<FormField>&) override {
+    return defaultButton;
+  }
+  int ChooseFromList(const std::string&, const std::vector<std::string>&, const std::string&, int&) override {
+    return 1;
+  }
+  int PopupList(int, int, int, const std::vector<std::string>&) override { return -1; }
+  bool BrowseFiles(const std::string&, std::string&, std::string&) override { return false; }
+  void ProgressOpen() override {}
+  void ProgressUpdate(const std::string&, const std::string&, double, double) override {}
+  void ProgressClose() override {}
+  bool ProgressStop() override { return false; }
+  void SystemMessage(const std::string&, const std::string&) override {}
+};
+
+SilentDialogs& Silent() {
+  static SilentDialogs silent;
+  return silent;
+}
+
+uint64_t FileSizeOf(const std::string& path) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) != 0) return 0;
+  return uint64_t(st.st_size);
+}
+
+}  // namespace
+
+std::string TrimSpaces(std::string_view text) {
+  size_t b = text.find_first_not_of(' ');
+  if (b == std::string_view::npos) return {};
+  size_t e = text.find_last_not_of(' ');
+  return std::string(text.substr(b, e - b + 1));
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = char(c + 32);
+  return out;
+}
+
+Collection::Collection(AppContext& ctx) : ctx_(ctx) {}
+
+Dialogs& Collection::dialogs() { return ctx_.dialogs ? *ctx_.dialogs : Silent(); }
+
+void Collection::SetEntryFlag(uint32_t off, uint8_t bit, bool on) {
+  uint8_t f = index_.Get8(off + kEntFlags);
+  index_.Set8(off + kEntFlags, on ? uint8_t(f | bit) : uint8_t(f & ~bit));
+}
+
+// Shows a progress step only when what it shows changes, so long loops do
+// not flood the progress window.
+void Collection::ProgressStep(const std::string& title, const std::string& line2, double value, double maximum) {
+  std::string shown = title + "|" + line2 + "|" + std::to_string(ProgressPercent(value, maximum));
+  if (shown == lastProgress_) return;
+  lastProgress_ = shown;
+  dialogs().ProgressUpdate(title, line2, value, maximum);
+}
+
+// ----- loading and verifying -----
+
+void Collection::LoadMasterIndex() {
+  const FileTable& f = ctx_.files;
+  if (!Exists(f.index)) {
+    ctx_.Log("Load Master Index: Index file is missing");
+    Rebuild(false);
+    return;
+  }
+  std::string bytes;
+  ReadWholeFile(f.index, bytes);
+  index_ = ByteImage(bytes);
+  if (index_.size() < 120) {
+    ctx_.Log("Load Master Index: Index file is too small");
+    Rebuild(false);
+    return;
+  }
+  if (!Exists(f.recipe)) {
+    ctx_.Log("Load Master Index: Recipe file does not exist");
+    Rebuild(false);
+    return;
+  }
+  // An entry shorter than its fixed part cannot be walked past: damage.
+  if (!IndexImageIsWalkable(index_)) {
+    ctx_.Log("Load Master Index: Index entry is damaged");
+    Rebuild(true);
+    return;
+  }
+  const uint64_t recipeSize = FileSizeOf(f.recipe);
+  if (recipeSize < kMinRecordSize) {
+    ctx_.Log("Load Master Index: Recipe file is smaller than a valid record");
+    BuildChapterList();
+    return;
+  }
+
+  int64_t chaptersCounted = 0, first = -1, mid = -1, last = -1;
+  const size_t half = index_.size() / 2;
+  for (size_t off = 0; off < index_.size(); off += index_.Get8(off)) {
+    uint8_t kind = index_.Get8(off + kEntKind);
+    if (kind == kKindChapter) ++chaptersCounted;
+    if (kind == kKindRecipe || kind == kKindInfo) {
+      if (first < 0) first = int64_t(off);
+      if (mid < 0 && off > half) mid = int64_t(off);
+      last = int64_t(off);
+    }
+  }
+  ctx_.Log("First Pointer: " + Spaced(first) + " - Mid Pointer: " + Spaced(mid) + " - Last Pointer: " + Spaced(last));
+  if (chaptersCounted < 4) {
+    ctx_.Log("Load Master Index - Chapter Count: " + Spaced(chaptersCounted));
+    Rebuild(true);
+    return;
+  }
+
+  struct Check {
+    int64_t pointer;
+    const char* pastEnd;
+    const char* mismatch;
+  };
+  const Check checks[3] = {
+      {first, "First Pointer Past File End", "Load Master Index: First record does not match"},
+      {mid, "Load Master Index: Middle Pointer Past File End", "Load Master Index: Middle record does not match"},
+      {last, "Load Master Index: Last Pointer Past File End", "Load Master Index: Last record does not match"},
+  };
+  File recipe = File::Open('i', f.recipe);
+  for (const Check& c : checks) {
+    if (c.pointer < 0) continue;
+    EntryView e = Entry(uint32_t(c.pointer));
+    uint64_t fileOffset = uint64_t(e.fileOffset());
+    if (fileOffset > recipeSize - kRecordHeaderSize) {
+      ctx_.Log(c.pastEnd);
+      recipe.Close();
+      Rebuild(true);
+      return;
+    }
+    uint8_t header[kRecordHeaderSize] = {};
+    recipe.Seek(fileOffset);
+    recipe.Read(header, kRecordHeaderSize);
+    if (!HasRecordMagic(header) || int64_t(GetLE64(header + kHdrRecordId)) != e.recordId()) {
+      ctx_.Log(c.mismatch);
+      recipe.Close();
+      Rebuild(true);
+      return;
+    }
+  }
+  recipe.Close();
+  BuildChapterList();
+}
+
+void Collection::Rebuild(bool announce) {
+  chapters_.entries.clear();
+  recipes_.entries.clear();
+  recipes_.displayCache.clear();
+  if (announce) dialogs().Message("An error was detected in the recipe database.|It will now be rebuilt.", "OK", 1);
+  CleanUp();
+  BuildChapterList();
+}
+
+void OpenCollection(Collection& collection) {
+  collection.LoadMasterIndex();
+  collection.BuildRecipeList();
+}
+
+// ----- building from the recipe file -----
+
+void Collection::BuildIndexFromRecipeFile() {
+  const bool wasBusy = ctx_.busy;
+  ctx_.busy = true;
+  std::string image;
+  image.reserve(8000);
+  for (int i = 0; i < 4; ++i)
+    AppendIndexEntry(image, 0, kKindChapter, ctx_.ids.Make(), i + 1, 0, kReservedChapterNames[i]);
+
+  if (Exists(ctx_.files.recipe)) {
+    File file = File::Open('i', ctx_.files.recipe);
+    const uint64_t size = file.Size();
+    FileWindow win(file.fd(), size);
+    Dialogs& d = dialogs();
+    d.ProgressOpen();
+    lastProgress_.clear();
+    uint64_t off = 0;
+    auto resync = [&](uint64_t from) {
+      // Damaged bytes: the next candidate is the next record magic.
+      uint64_t magic = win.FindMagic(from + 1 + 4);
+      return magic >= size ? size : magic - 4;
+    };
+    while (!ctx_.Quitting()) {
+      ProgressStep("Building Recipe Index", "", double(off), double(size));
+      if (off + kRecordHeaderSize > size) {
+        ctx_.Log("Load Record: End of File Reached");
+        break;
+      }
+      const uint8_t* h = win.Get(off, kRecordHeaderSize);
+      if (!h || !HasRecordMagic(h)) {
+        off = resync(off);
+        continue;
+      }
+      const uint64_t length = GetLE32(h);
+      const uint8_t kind = h[kHdrKind];
+      const int64_t recordId = int64_t(GetLE64(h + kHdrRecordId));
+      const int64_t chapterKey = int64_t(GetLE64(h + kHdrChapterKey));
+      if (off + length > size) {
+        ctx_.Log("Load Record: End of File Before Finishing Record (" + Thousands(int64_t(off)) + " - " +
+                 Thousands(int64_t(length)) + " - " + Thousands(int64_t(size)) + ")");
+        // A damaged length must not hide the records after it: keep
+        // looking for the next record instead of ending the scan.
+        off = resync(off);
+        continue;
+      }
+      if (length <= kRecordHeaderSize) {
+        ctx_.Log("Load Record: Record Size Too Small (" + Spaced(int64_t(length)) + ")");
+        off = resync(off);
+        continue;
+      }
+      if (kind == kKindDeleted) {
+        off += length;
+        continue;
+      }
+      std::string title;
+      uint8_t flags = 0;
+      const uint64_t end = off + length;
+      uint64_t pos = off + kRecordHeaderSize;
+      while (pos + 6 <= end) {
+        const uint8_t* fh = win.Get(pos, 6);
+        if (!fh) break;
+        uint16_t type = GetLE16(fh);
+        uint64_t len = GetLE32(fh + 2);
+        if (type == kFieldEnd) break;
+        if (type == kFieldTitle) {
+          size_t take = size_t(std::min<uint64_t>({len, kTitleWriteMax, end - pos - 6}));
+          const uint8_t* t = win.Get(pos + 6, take);
+          title.assign(t ? reinterpret_cast<const char*>(t) : "", t ? take : 0);
+        } else if (type == kFieldPhoto) {
+          flags |= kFlagPhoto;
+        }
+        pos += 6 + len;
+      }
+      AppendIndexEntry(image, flags, kind, recordId, chapterKey, int64_t(off), title);
+      off = end;
+    }
+    d.ProgressClose();
+  }
+  image.shrink_to_fit();
+  index_ = ByteImage(image);
+  SortAndSaveIndex();
+  BuildChapterList();
+  BuildRecipeList();
+  ctx_.busy = wasBusy;
+}
+
+// ----- sorting and saving -----
+
+void Collection::SyncRecipeFile() {
+  if (!unsynced_) return;
+  File f = File::Open('u', ctx_.files.recipe);
+  f.Sync();
+  unsynced_ = false;
+}
+
+void Collection::SortAndSaveIndex() {
+  SyncRecipeFile();
+  std::string sorted = SortedIndexImage(index_);
+  WriteFileAtomic(ctx_.files.index, sorted);
+  index_ = ByteImage(sorted);
+}
+
+void Collection::SaveIndex() {
+  SyncRecipeFile();
+  WriteFileAtomic(ctx_.files.index, index_.view());
+}
+
+// ----- the current record -----
+
+void Collection::LoadCurrent(uint64_t fileOffset) {
+  current_.Clear();
+  if (!Exists(ctx_.files.recipe)) return;
+  File f = File::Open('i', ctx_.files.recipe);
+  const uint64_t size = f.Size();
+  if (fileOffset > size || fileOffset + kRecordHeaderSize > size) {
+    ctx_.Log("Load Data Record - Too small for header");
+    return;
+  }
+  f.Seek(fileOffset);
+  f.Read(current_.header, 0, kRecordHeaderSize);
+  uint64_t length = current_.header.Get32(kHdrLength);
+  uint64_t n = length > kRecordHeaderSize ? length - kRecordHeaderSize : 0;
+  if (fileOffset + kRecordHeaderSize + n > size) {
+    ctx_.Log("Load Data Record - Too small for record");
+    return;
+  }
+  std::string body = f.ReadBytes(int64_t(n));
+  f.Close();
+  ParseRecordFields(body, current_);
+}
+
+uint32_t Collection::AppendCurrent() {
+  if (current_.photo.size() >= 2 && current_.photo[0] == 'B' && current_.photo[1] == 'M')
+    ConvertBmpPhotoForStorage(ctx_, dialogs(), current_.photo);
+  std::string bytes = BuildRecordBytes(current_, ctx_.ids.Make());
+  File f = File::Open(Exists(ctx_.files.recipe) ? 'a' : 'o', ctx_.files.recipe);
+  if (!f.valid()) return kNoEntry;
+  const uint64_t position = f.Tell();
+  const int64_t written = f.Write(bytes);
+  if (written != int64_t(bytes.size())) {
+    // A torn record is taken back so the file never ends in a half record.
+    int ignored = ::ftruncate(f.fd(), off_t(position));
+    (void)ignored;
+    return kNoEntry;
+  }
+  f.Close();
+  unsynced_ = true;
+
+  std::string entry;
+  AppendIndexEntry(entry, current_.photo.empty() ? 0 : kFlagPhoto, current_.kind(), current_.recordId(),
+                   current_.chapterKey(), int64_t(position), current_.title);
+  entry[kEntReserved] = char(current_.header.Get8(kHdrReserved1));
+  const uint32_t at = uint32_t(index_.size());
+  index_.Append(entry);
+  return at;
+}
+
+void Collection::MarkDeleted(uint32_t entryOff) {
+  SetEntryKind(entryOff, kKindDeleted);
+  if (!Exists(ctx_.files.recipe)) return;
+  File f = File::Open('u', ctx_.files.recipe);
+  MarkRecordDeleted(f, uint64_t(Entry(entryOff).fileOffset()));
+}
+
+}  // namespace pantrela
