@@ -30,6 +30,7 @@ TEST(ImageCodec, DecodesEveryFileKindWithItsPixels) {
       {"red_green.png", 2, 1, 0, 0, 255, 0, 0, 255},    {"red_green.png", 2, 1, 1, 0, 0, 255, 0, 255},
       {"small.gif", 3, 2, 0, 0, 255, 0, 0, 255},        {"small.gif", 3, 2, 2, 1, 0, 0, 255, 255},
       {"icon.ico", 16, 16, 0, 0, 255, 0, 0, 255},       {"icon.ico", 16, 16, 5, 9, 0, 255, 0, 255},
+      {"rle8.bmp", 5, 3, 0, 0, 255, 0, 0, 255},         {"rle8.bmp", 5, 3, 4, 2, 0, 0, 255, 255},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.x) + "," + std::to_string(c.y));
@@ -55,6 +56,12 @@ TEST(ImageCodec, BmpFileAndJpegRoundTrip) {
   ASSERT_EQ(img.height, 3);
   EXPECT_EQ(PixelAt(img, 4, 2)[0], 200);
   EXPECT_EQ(PixelAt(img, 4, 2)[1], 200);
+  // The file header's pixel offset is honoured: a gap of 8 bytes before the pixels.
+  std::string gap = bmp.substr(0, 54) + std::string(8, '\x55') + bmp.substr(54);
+  gap[10] = 62;
+  ASSERT_TRUE(DecodeImage(gap, img));
+  EXPECT_EQ(PixelAt(img, 4, 2)[0], 200);
+  EXPECT_EQ(PixelAt(img, 0, 0)[2], 200);
 
   std::string jpeg;
   ASSERT_TRUE(EncodeJpeg(MakeImage(16, 8, [](int, int) { return Rgb{200, 100, 50}; }), jpeg));
