@@ -156,7 +156,7 @@ int32_t ReadQuantityPrefix(std::string_view s, size_t& consumed) {
 }
 
 struct UnitRow {
-  std::array<const char*, 9> spellings;
+  std::array<std::string_view, 9> spellings;
   const char* full;
   const char* abbreviated;
 };
@@ -226,8 +226,8 @@ std::string RecognizeUnit(UnitStyle style, int32_t quantity, std::string_view wo
   size_t row = 0;
   bool found = false;
   for (; row < std::size(kUnits) && !found; ++row) {
-    for (const char* spelling : kUnits[row].spellings) {
-      if (spelling && key == spelling) {
+    for (std::string_view spelling : kUnits[row].spellings) {
+      if (key == spelling) {
         found = true;
         break;
       }
