@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -173,6 +174,12 @@ int DecodeImageStatus(std::string_view bytes, Image& out) {
 
 int DecodeImageFileStatus(const std::string& path, Image& out) {
   out = Image();
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return kCodecFileUnreadable;
+  // No image within the limits needs a file twice the largest decoded size.
+  uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return kCodecFileUnreadable;
+  if (size > 2 * kMaxImageBytes) return kCodecTooLarge;
   std::ifstream in(path, std::ios::binary);
   if (!in) return kCodecFileUnreadable;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "photo_fixtures.h"
 #include "platform/image_surface.h"
 #include "support/temp_dir.h"
@@ -93,6 +95,36 @@ std::string BmpHeaderOnly(int32_t w, int32_t h, int bpp = 24) {
   return s;
 }
 
+uint32_t Crc32(const std::string& s) {
+  uint32_t c = 0xFFFFFFFF;
+  for (unsigned char b : s) {
+    c ^= b;
+    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+  }
+  return ~c;
+}
+
+std::string BE32(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
+
+// A PNG signature and a valid IHDR chunk claiming w x h, 8-bit RGBA.
+std::string PngHeader(uint32_t w, uint32_t h) {
+  std::string body = "IHDR" + BE32(w) + BE32(h) + std::string("\x08\x06\0\0\0", 5);
+  return std::string("\x89PNG\r\n\x1A\n", 8) + BE32(13) + body + BE32(Crc32(body)) + BE32(0) + "IDAT" + BE32(Crc32("IDAT"));
+}
+
+// A real JPEG whose frame header claims w x h.
+std::string JpegClaiming(uint16_t w, uint16_t h) {
+  std::string jpeg;
+  EncodeJpeg(MakeImage(16, 16, [](int, int) { return Rgb{5, 5, 5}; }), jpeg);
+  size_t sof = jpeg.find("\xFF\xC0");
+  if (sof == std::string::npos) return "";
+  jpeg[sof + 5] = char(h >> 8);
+  jpeg[sof + 6] = char(h);
+  jpeg[sof + 7] = char(w >> 8);
+  jpeg[sof + 8] = char(w);
+  return jpeg;
+}
+
 TEST(ImageCodec, RefusesBadAndOversizedDataWithoutDecodingIt) {
   std::string png = Fixture("red_green.png");
   std::string gif = Fixture("small.gif");
@@ -125,6 +157,10 @@ TEST(ImageCodec, RefusesBadAndOversizedDataWithoutDecodingIt) {
       {"bmp 0 x 0", BmpHeaderOnly(0, 0), -1},
       {"bmp cut", Bmp24(40, 40, [](int, int) { return Rgb{}; }).substr(0, 300), -1},
       {"gif 20000 x 20000", gifHuge, -1},
+      {"png 20000 x 20000", PngHeader(20000, 20000), kCodecTooLarge},
+      {"png 5000 x 5000 (100 MB)", PngHeader(5000, 5000), kCodecTooLarge},
+      {"jpeg 20000 x 20000", JpegClaiming(20000, 20000), kCodecTooLarge},
+      {"jpeg 0 x 16", JpegClaiming(0, 16), -1},
       {"bmp header size 0xA9A9A9A9", [] { std::string b = BmpHeaderOnly(1, 1); b.replace(14, 4, "\xA9\xA9\xA9\xA9"); return b; }(),
        kCodecCorrupt},
       {"bmp pixel offset past the end", [] { std::string b = Bmp24(2, 2, [](int, int) { return Rgb{}; }); b[10] = 100; return b; }(),
@@ -146,6 +182,12 @@ TEST(ImageCodec, RefusesBadAndOversizedDataWithoutDecodingIt) {
   }
   Image img;
   EXPECT_EQ(DecodeImageFileStatus("/nonexistent/folder/x.png", img), kCodecFileUnreadable);
+  // An oversized file is refused before it is read (a sparse file here).
+  testing::TempDir dir;
+  testing::WriteBytes(dir / "big.png", PngHeader(10, 10));
+  std::filesystem::resize_file(dir / "big.png", 2 * kMaxImageBytes + 1);
+  EXPECT_EQ(DecodeImageFileStatus(dir / "big.png", img), kCodecTooLarge);
+  EXPECT_EQ(DecodeImageFileStatus(dir.path(), img), kCodecFileUnreadable);
 }
 
 TEST(ImageCodec, SizeLimits) {
