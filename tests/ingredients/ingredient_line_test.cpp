@@ -90,6 +90,14 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"3 x eggs", 0, 300, "each", "eggs"},
         ParseCase{"2 g sugar", 0, 200, "g", "sugar"},
         ParseCase{"2 lbs. beef", 2, 200, "lbs.", "beef"},
+        // Lines as recipe web pages write them
+        ParseCase{"1 14- ounce can of full fat coconut milk", 0, 100, "", "14- ounce can of full fat coconut milk"},
+        ParseCase{"2 boxes (3.4 oz each) pudding mix", 0, 200, "boxes", "(3.4 oz each) pudding mix"},
+        ParseCase{"1 and 1/3 cup (167g) flour", 0, 100, "", "and 1/3 cup (167g) flour"},
+        ParseCase{"2 (5.5-ounce) servings ramen", 0, 200, "", "(5.5-ounce) servings ramen"},
+        ParseCase{"2\xBC cups uncooked rice", 0, 225, "cups", "uncooked rice"},
+        ParseCase{"350 g d'aubergine", 0, 35000, "g", "d'aubergine"},
+        ParseCase{"6 c.\xE0.s d'huile d'olive", 0, 600, "cups", "d'huile d'olive"},  // letters "cs" read as cups
         // A zero denominator gives no quantity
         ParseCase{"1/0 cup water", 0, 0, "cup", "water"},
         ParseCase{"1 1/0 cup water", 0, 0, "cup", "water"},
