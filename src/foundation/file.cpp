@@ -141,13 +141,14 @@ void File::ReadLine(std::string& line, int stripCR) {
       break;
     }
   }
+  const bool strip = stripCR != 0;
   if (c > 0 && (l == 0 || l > c)) {
     Seek(p + uint64_t(l == c + 1 ? l : c));
-    line.assign(buf, size_t(stripCR == 1 ? c - 1 : c));
+    line.assign(buf, size_t(strip ? c - 1 : c));
   } else if (l > 0) {
     Seek(p + uint64_t(l));
     line.assign(buf, size_t(l - 1));
-    if (stripCR == 0) line += '\r';
+    if (!strip) line += '\r';
   } else if (s > 0) {
     Seek(p + uint64_t(s));
     line.assign(buf, size_t(s));
@@ -173,16 +174,29 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
   return true;
 }
 
+// Only '*' and '?' are wildcards in a file name; every other character,
+// '[' and '\\' included, stands for itself.
+static bool HasWildcard(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
+
+static std::string GlobPattern(const std::string& path) {
+  std::string out;
+  for (char c : path) {
+    if (c == '[' || c == ']' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
 int Exists(const std::string& path) {
   if (path.empty()) return 0;
-  if (path.find_first_of("*?[") == std::string::npos) {
+  if (!HasWildcard(path)) {
     struct stat st;
     std::string p = path;
     while (p.size() > 1 && p.back() == '/') p.pop_back();
     return ::lstat(p.c_str(), &st) == 0 ? 1 : 0;
   }
   glob_t g{};
-  int rc = ::glob(path.c_str(), GLOB_NOSORT, nullptr, &g);
+  int rc = ::glob(GlobPattern(path).c_str(), GLOB_NOSORT, nullptr, &g);
   int found = (rc == 0 && g.gl_pathc > 0) ? 1 : 0;
   ::globfree(&g);
   return found;
@@ -292,9 +306,9 @@ static bool MoveToTrash(const std::string& path) {
 
 void ShellDelete(bool recycle, const std::string& path) {
   if (path.empty()) return;
-  if (path.find_first_of("*?[") != std::string::npos) {
+  if (HasWildcard(path)) {
     glob_t g{};
-    if (::glob(path.c_str(), GLOB_NOSORT, nullptr, &g) == 0)
+    if (::glob(GlobPattern(path).c_str(), GLOB_NOSORT, nullptr, &g) == 0)
       for (size_t i = 0; i < g.gl_pathc; ++i) ShellDelete(recycle, g.gl_pathv[i]);
     ::globfree(&g);
     return;

@@ -32,23 +32,24 @@ IdTime DecomposeRecordId(int64_t id, int* counter) {
   return t;
 }
 
-int64_t RecordIdMaker::Make() {
+static int64_t SystemMilliseconds() {
   using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+int64_t RecordIdMaker::Make() {
   for (;;) {
-    int64_t ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    int64_t ms = clock_ ? clock_() : SystemMilliseconds();
+    // A clock that steps back a little keeps counting in the last
+    // millisecond, so IDs stay increasing; a large step back starts over.
+    if (lastMs_ >= 0 && ms < lastMs_ && lastMs_ - ms < 2000) ms = lastMs_;
     if (ms == lastMs_) {
       if (counter_ >= 0x7FFF) {
-        // The counter has 15 bits: rather than wrap and repeat an ID, wait
-        // for the next millisecond.
-        std::this_thread::sleep_for(microseconds(100));
+        // Rather than wrap and repeat an ID, wait for the next millisecond.
+        if (!clock_) std::this_thread::sleep_for(std::chrono::microseconds(50));
         continue;
       }
       ++counter_;
-    } else if (ms < lastMs_ && lastMs_ - ms < 2000 && counter_ < 0x7FFF) {
-      // The clock stepped back a little: keep counting in the last
-      // millisecond so IDs stay increasing.
-      ++counter_;
-      ms = lastMs_;
     } else {
       counter_ = 1;
       lastMs_ = ms;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace pantrela {
 
@@ -17,9 +18,18 @@ IdTime DecomposeRecordId(int64_t id, int* counter = nullptr);
 // Makes IDs from the clock. One per run, owned by the application context.
 class RecordIdMaker {
  public:
+  // Milliseconds since the Unix epoch, UTC. Tests pass their own clock.
+  using Clock = std::function<int64_t()>;
+  RecordIdMaker() = default;
+  explicit RecordIdMaker(Clock clock) : clock_(std::move(clock)) {}
+
+  // The counter restarts at 1 in every new millisecond. Within one
+  // millisecond it counts up; when its 15 bits are used up, Make waits for
+  // the next millisecond, so the IDs of one run are unique and increasing.
   int64_t Make();
 
  private:
+  Clock clock_;
   int64_t lastMs_ = -1;  // milliseconds since the epoch of the last ID
   int counter_ = 0;
 };

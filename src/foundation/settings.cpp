@@ -130,6 +130,20 @@ std::string SettingsFileImage(const Settings& s) {
   return out;
 }
 
+std::string SettingsEntry(std::string_view key, std::string_view value) {
+  std::string out;
+  AppendEntry(out, key, value);
+  return out;
+}
+
+bool IsSettingsKey(std::string_view key) {
+  for (const Key& k : kKeys)
+    if (key == k.name) return true;
+  for (int i = 0; i < 14; ++i)
+    if (key == PrintKey(i)) return true;
+  return false;
+}
+
 bool WriteSettings(const Settings& s, const std::string& path) {
   ClearReadOnly(path);
   return WriteFileAtomic(path, SettingsFileImage(s), 0600);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace pantrela {
 
@@ -61,5 +62,9 @@ void ReadSettings(Settings& s, const std::string& path, const WorkArea& area);
 bool WriteSettings(const Settings& s, const std::string& path);
 // The file image the writer produces.
 std::string SettingsFileImage(const Settings& s);
+// One entry: magic, key length, value length, key, value.
+std::string SettingsEntry(std::string_view key, std::string_view value);
+// True for every key of the table, print01 .. print14 included.
+bool IsSettingsKey(std::string_view key);
 
 }  // namespace pantrela
