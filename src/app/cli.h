@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_startup.h"
 #include "foundation/context.h"
 
 namespace pantrela::cli {
@@ -14,6 +15,7 @@ namespace pantrela::cli {
 struct Session {
   AppContext& ctx;
   bool yes = false;  // --yes: questions get their first button
+  Application* app = nullptr;  // the run's layer objects
 };
 
 // Exit codes.
@@ -36,6 +38,12 @@ const std::vector<Command>& Commands();
 // Writes recipe or program text (Windows-1252, CR line breaks) to a stream
 // as UTF-8 with newlines.
 void PrintText(std::FILE* out, const std::string& text);
+// The same conversion as a string.
+std::string TerminalText(const std::string& text);
+
+// The whole companion: parses the options, starts up, runs the command and
+// shuts down. Returns the exit status.
+int Run(const std::vector<std::string>& args, const std::string& programPath);
 
 }  // namespace pantrela::cli
 

@@ -1,17 +1,38 @@
+// The program: start-up, the screen loop, shut-down. Until the window
+// exists, a run performs the start-up, tells where its data folder is and
+// shuts down cleanly.
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "app/app_startup.h"
+#include "foundation/codepage.h"
 #include "platform/system.h"
 
 int main(int argc, char** argv) {
-  pantrela::AppContext ctx;
-  pantrela::StartOptions opt;
-  opt.programPath = pantrela::platform::ExecutablePath();
-  for (int i = 1; i < argc; ++i)
-    if (std::strcmp(argv[i], "--data-dir") == 0 && i + 1 < argc) opt.dataDirOverride = argv[++i];
-  if (pantrela::StartUp(ctx, opt) != pantrela::StartResult::Running) return 0;
-  std::printf("Pantrela data folder: %s\n", ctx.files.dataFolder.c_str());
-  pantrela::ShutDown(ctx);
+  pantrela::Application app;
+  app.options.programPath = pantrela::platform::ExecutablePath();
+  app.options.withWindow = true;
+  if (const char* env = std::getenv("PANTRELA_DATA_DIR")) app.options.envDataDir = env;
+  std::vector<std::string> rest;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--data-dir" && i + 1 < argc) app.options.dataDirOverride = argv[++i];
+    else if (a.rfind("--data-dir=", 0) == 0) app.options.dataDirOverride = a.substr(11);
+    else rest.push_back(a);
+  }
+  // Files dropped on the program's icon or a web address.
+  app.options.commandLine = pantrela::CommandLineText(rest);
+  pantrela::AddLayerSteps(app);
+
+  switch (pantrela::StartUp(app)) {
+    case pantrela::StartResult::SecondCopy: return 0;  // the first copy takes the request
+    case pantrela::StartResult::Failed: return 1;
+    case pantrela::StartResult::Running: break;
+  }
+  std::printf("%s data folder: %s\n", pantrela::kProgramName,
+              pantrela::Cp1252ToUtf8(app.ctx.files.dataFolder).c_str());
+  pantrela::ShutDown(app);
   return 0;
 }

@@ -1,0 +1,56 @@
+// pantrela-cli import: imports recipe files the way the import dialog does.
+#include <cstdio>
+#include <cstdlib>
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "app/cli.h"
+#include "database/collection.h"
+#include "foundation/numtext.h"
+#include "import/collection_target.h"
+#include "import/import_files.h"
+
+namespace pantrela::cli {
+namespace {
+
+std::string FullPath(const std::string& path) {
+  char buf[PATH_MAX];
+  return ::realpath(path.c_str(), buf) ? std::string(buf) : path;
+}
+
+int Import(Session& s, const std::vector<std::string>& args) {
+  int format = 0;
+  bool chapters = false;
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--format") {
+      if (++i >= args.size()) return kUsage;
+      const std::string& code = args[i];
+      if (code.empty() || code.find_first_not_of("0123456789") != std::string::npos) return kUsage;
+      format = ValInt(code);
+    } else if (args[i] == "--chapters") {
+      chapters = true;
+    } else if (args[i].rfind("--", 0) == 0) {
+      return kUsage;
+    } else {
+      files.push_back(FullPath(args[i]));
+    }
+  }
+  if (files.empty()) return kUsage;
+  const int32_t savedChapterSetting = s.ctx.settings.import_chapter;
+  if (chapters) s.ctx.settings.import_chapter = 1;
+  Collection collection(s.ctx);
+  OpenCollection(collection);
+  CollectionImportTarget target(collection);
+  const int stored = ImportFiles(s.ctx, target, format, files);
+  s.ctx.settings.import_chapter = savedChapterSetting;
+  std::printf("%d %s stored\n", stored, stored == 1 ? "recipe" : "recipes");
+  return stored > 0 ? kOk : kFailed;
+}
+
+}  // namespace
+
+PANTRELA_CLI_COMMAND("import", "import [--format CODE] [--chapters] FILE...", Import);
+
+}  // namespace pantrela::cli
