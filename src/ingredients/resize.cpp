@@ -46,6 +46,16 @@ std::string ResizeLine(std::string line, double ratio, int ingredientFormat) {
     line += ':';
   }
 
+  if (line.compare(0, 4, "1 x ") == 0) {
+    // '1 x 400g can tomatoes': the parser keeps only a marker amount for
+    // "1 x", which would come out as '0'; scale the one instead.
+    int32_t count = ingredients_detail::RoundQuantity(100.0 * ratio);
+    std::string rest = line.substr(4);
+    CollapseSpaces(rest);
+    if (count <= 0) return rest;
+    return FormatQuantity(double(count) / 100.0) + " x " + rest;
+  }
+
   ParsedIngredient parsed = ParseIngredientLine(line, ratio, ingredientFormat);
   std::string out;
   if (parsed.quantity > 0) {

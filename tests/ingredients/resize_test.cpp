@@ -24,6 +24,10 @@ TEST(ResizeIngredientText, ScalesEveryLine) {
       // Below 0.0372 the amount still shows, as '0'.
       {"1/16 tsp salt\r", 0.5, 0, "0 teaspoon salt\r"},
       {"1/16 tsp salt\r", 0.0, 0, "teaspoon salt\r"},
+      // "1 x" scales its one rather than turning into '0'
+      {"1 x 400g can tomatoes\r", 2.0, 0, "2 x 400g can tomatoes\r"},
+      {"1 x 400g can tomatoes\r", 1.0, 0, "1 x 400g can tomatoes\r"},
+      {"1 x 400g can tomatoes\r", 0.5, 0, "1/2 x 400g can tomatoes\r"},
       // Headings
       {"== SAUCE ==\r", 2.0, 0, "Sauce:\r"},
       {"==  hot  FUDGE sauce: ==\r", 2.0, 0, "Hot Fudge Sauce:\r"},
