@@ -1,0 +1,43 @@
+#include "import/collection_target.h"
+
+namespace pantrela {
+
+std::vector<std::pair<std::string, int64_t>> CollectionImportTarget::UserChapters() {
+  std::vector<std::pair<std::string, int64_t>> chapters;
+  for (uint32_t off : collection_.EntryOffsets()) {
+    EntryView e = collection_.Entry(off);
+    if (e.kind() == kKindChapter && e.chapterKey() > kReservedKeyMax)
+      chapters.emplace_back(std::string(e.title()), e.chapterKey());
+  }
+  return chapters;
+}
+
+bool CollectionImportTarget::AppendRecord(const CurrentRecord& record) {
+  collection_.current() = record;
+  if (collection_.AppendCurrent() == kNoEntry) return false;
+  ++appended_;
+  return true;
+}
+
+void CollectionImportTarget::FinishImport(int stored, int64_t lastChapter, int64_t lastRecordId) {
+  if (appended_ == 0) return;
+  collection_.SortAndSaveIndex();
+  collection_.BuildChapterList();
+  if (stored == 0) {
+    collection_.BuildRecipeList();
+    return;
+  }
+  collection_.ChooseChapter(lastChapter);
+  collection_.BuildRecipeList();
+  ListModel& recipes = collection_.recipeList();
+  for (int i = 0; i < recipes.count(); ++i) {
+    EntryView e = collection_.Entry(recipes.entries[size_t(i)]);
+    if (e.recordId() == lastRecordId) {
+      recipes.current = i;
+      collection_.LoadCurrent(uint64_t(e.fileOffset()));
+      break;
+    }
+  }
+}
+
+}  // namespace pantrela

@@ -1,0 +1,109 @@
+#include "import/import_files.h"
+
+#include <dirent.h>
+
+#include "foundation/context.h"
+#include "foundation/file.h"
+#include "foundation/numtext.h"
+#include "import/import_formats.h"
+#include "import/recipe_builder.h"
+#include "ingredients/ingredient_line.h"
+#include "web/entities.h"
+
+namespace pantrela {
+namespace {
+
+// Deletes everything inside a folder, keeping the folder.
+void EmptyFolder(const std::string& folder) {
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return;
+  std::vector<std::string> names;
+  while (const dirent* e = ::readdir(d)) {
+    std::string n = e->d_name;
+    if (n != "." && n != "..") names.push_back(n);
+  }
+  ::closedir(d);
+  for (const std::string& n : names) {
+    const std::string path = folder + n;
+    if (IsDirectory(path)) DeleteTree(path);
+    else DeleteFile(path);
+  }
+}
+
+std::string FileName(const std::string& path) {
+  size_t cut = path.find_last_of('/');
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+}  // namespace
+
+void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vector<std::string>& list,
+                         const std::function<void(const std::string&)>& openAddress) {
+  Dialogs* dialogs = ctx.dialogs;
+  if (!clipboard.Open()) {
+    if (dialogs) dialogs->Message("Failure Opening Clipboard (IFC)", "OK", 1);
+    return;
+  }
+  std::vector<std::string> files;
+  std::string utf8;
+  if (clipboard.FileDropList(files)) {
+    clipboard.Close();
+    list.insert(list.end(), files.begin(), files.end());
+    return;
+  }
+  if (!clipboard.UnicodeText(utf8)) {
+    clipboard.Close();
+    if (!dialogs) return;
+    int button = dialogs->Message(
+        "There is no text on the clipboard.||If you are having difficulties importing from the clipboard|"
+        "make sure your antivirus software is not blocking the clipboard.|"
+        "Click the ANTIVIRUS button for assistance.",
+        "Antivirus|Cancel", 1);
+    if (button == 1 && openAddress) openAddress(kAntivirusHelpAddress);
+    return;
+  }
+  clipboard.Close();
+  std::string text = MapClipboardUtf8(utf8);
+  CollapseSpaces(text);
+  File out = File::Open('o', ctx.files.scratchImport);
+  out.Write(text);
+  out.Close();
+  list.assign(1, ctx.files.scratchImport);
+}
+
+int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::vector<std::string>& list) {
+  Dialogs* dialogs = ctx.dialogs;
+  if (list.empty()) {
+    if (dialogs) dialogs->Message("There are no files to import", "OK", 1);
+    DeleteFile(ctx.files.scratchImport);
+    return 0;
+  }
+  const std::map<int, FormatReader> readers = ImportReaders();
+  RecipeBuilder builder(ctx, target);
+  const size_t count = list.size();
+  for (size_t n = 0; n < count && !ctx.Quitting(); ++n) {
+    std::string file = list[n];
+    const std::string label = count > 1 ? "File " + Plain(int64_t(n + 1)) + " of " + Plain(int64_t(count)) : "";
+    if (format == kFormatDetect) DetectImportFormat(ctx, file, format);
+    int64_t chapter = 0, recordId = 0;
+    bool cancel = false;
+    auto reader = readers.find(format);
+    if (reader != readers.end()) {
+      reader->second(builder, file, label, chapter, recordId, cancel);
+    } else if (dialogs) {
+      // Manual import and the readers of the other formats are not part of
+      // this program yet.
+      if (format == kFormatDetect || format == kFormatManual)
+        dialogs->Message("The format of this file was not recognized:||" + FileName(file), "OK", 1);
+      else
+        dialogs->Message("This import format is not available yet:||" + FileName(file), "OK", 1);
+    }
+    if (cancel) break;
+  }
+  DeleteFile(ctx.files.scratchImport);
+  EmptyFolder(ctx.files.dataFolder + "temp/");
+  builder.Finish();
+  return builder.stored();
+}
+
+}  // namespace pantrela

@@ -1,0 +1,43 @@
+// Running an import: collecting files from the clipboard and importing a
+// list of files with their format readers.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pantrela {
+
+struct AppContext;
+class ImportTarget;
+
+// Where the help page about antivirus programs that block the clipboard is.
+inline constexpr const char* kAntivirusHelpAddress = "https://www.pantrela.com/help/clipboard-antivirus";
+
+// What an import needs of the clipboard.
+class ImportClipboard {
+ public:
+  virtual ~ImportClipboard() = default;
+  // False when the clipboard cannot be opened.
+  virtual bool Open() = 0;
+  virtual void Close() {}
+  // True when the clipboard holds a dropped-file list; `files` receives it.
+  virtual bool FileDropList(std::vector<std::string>& files) = 0;
+  // True when the clipboard holds Unicode text; `text` receives it as UTF-8.
+  virtual bool UnicodeText(std::string& text) = 0;
+};
+
+// Appends the clipboard's files to the list, or writes its text to
+// "Temp.dat" and makes that the list's one entry. Without text the user is
+// told, and "Antivirus" hands the help address to `openAddress`.
+void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vector<std::string>& list,
+                         const std::function<void(const std::string&)>& openAddress = {});
+
+// Imports every file of the list with the format `format` (0 detects it per
+// file; the detected code replaces `format` so it stays in force for the
+// following files and later imports). Cleans "Temp.dat" and "temp/" up
+// afterwards and lets the target sort, save and reload. Returns the number
+// of recipes stored.
+int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::vector<std::string>& list);
+
+}  // namespace pantrela
