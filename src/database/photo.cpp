@@ -97,6 +97,7 @@ PhotoBitmap DecodePhoto(const AppContext& ctx, std::string_view photo, const pla
 std::string BitmapToBmp(const platform::Image& bitmap) {
   if (bitmap.empty()) return {};
   std::string rows = platform::DibRows16(bitmap);
+  if (rows.empty()) return {};
   std::string bmp;
   bmp.reserve(54 + rows.size());
   bmp += "BM";

@@ -254,7 +254,7 @@ Image ScaleNearest(const Image& image, int newWidth, int newHeight) {
 }
 
 std::string DibRows16(const Image& image) {
-  if (image.empty()) return {};
+  if (image.empty() || image.rgba.size() < size_t(image.width) * size_t(image.height) * 4) return {};
   size_t stride = DibStride(image.width, 16);
   std::string rows(stride * size_t(image.height), '\0');
   for (int y = 0; y < image.height; ++y) {
@@ -270,7 +270,7 @@ std::string DibRows16(const Image& image) {
 }
 
 std::string DibRows24(const Image& image) {
-  if (image.empty()) return {};
+  if (image.empty() || image.rgba.size() < size_t(image.width) * size_t(image.height) * 4) return {};
   size_t stride = DibStride(image.width, 24);
   std::string rows(stride * size_t(image.height), '\0');
   for (int y = 0; y < image.height; ++y) {
