@@ -240,7 +240,17 @@ TEST(Photo, LoadFailuresLeaveThePhotoAlone) {
   }
 }
 
-TEST(Photo, GifAndIcoLoad) {
+TEST(Photo, GifIcoAndExifJpegFilesLoad) {
+  // A camera JPEG (Exif block first) is not a stored "JPG" photo, but as a
+  // file it loads like any other.
+  {
+    Fixture f;
+    testing::WriteBytes(f.dir / "camera.jpg", ExifJpeg());
+    std::string photo;
+    int lines = 0;
+    ASSERT_TRUE(LoadImageFile(f.ctx, f.dialogs, f.dir / "camera.jpg", photo, lines));
+    ExpectProgramBmp(photo, 8, 8);
+  }
   for (auto [file, w, h] : {std::tuple{"small.gif", 3, 2}, std::tuple{"icon.ico", 16, 16}}) {
     SCOPED_TRACE(file);
     Fixture f;
