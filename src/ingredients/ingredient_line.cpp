@@ -1,9 +1,11 @@
 #include "ingredients/ingredient_line.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 
 #include "foundation/numtext.h"
 #include "ingredients/text_ops.h"
@@ -196,6 +198,22 @@ constexpr UnitRow kUnits[] = {
     {{"each", "ea", "x"}, "each", "ea"},
 };
 constexpr size_t kCloveRow = 22;
+static_assert(std::string_view(kUnits[kCloveRow].full) == "clove");
+constexpr size_t kNoUnit = std::size(kUnits);
+
+// The first row that holds the spelling, or kNoUnit.
+size_t FindUnitRow(std::string_view key) {
+  static const std::unordered_map<std::string_view, size_t> kBySpelling = [] {
+    std::unordered_map<std::string_view, size_t> map;
+    for (size_t row = 0; row < std::size(kUnits); ++row)
+      for (std::string_view spelling : kUnits[row].spellings)
+        if (!spelling.empty()) map.emplace(spelling, row);  // an earlier row wins
+    return map;
+  }();
+  if (key.size() > 11) return kNoUnit;  // no spelling is longer
+  auto it = kBySpelling.find(key);
+  return it == kBySpelling.end() ? kNoUnit : it->second;
+}
 
 bool ContainsGarlic(std::string_view line) {
   static constexpr char kWord[] = "garlic";
@@ -223,18 +241,8 @@ std::string RecognizeUnit(UnitStyle style, int32_t quantity, std::string_view wo
   std::string_view key = u;
   if (key.empty()) return {};
 
-  size_t row = 0;
-  bool found = false;
-  for (; row < std::size(kUnits) && !found; ++row) {
-    for (std::string_view spelling : kUnits[row].spellings) {
-      if (key == spelling) {
-        found = true;
-        break;
-      }
-    }
-  }
-  if (!found) return {};
-  --row;
+  size_t row = FindUnitRow(key);
+  if (row == kNoUnit) return {};
 
   std::string unit;
   if (style == UnitStyle::Abbreviated) return kUnits[row].abbreviated;
@@ -308,14 +316,19 @@ void TitleCase(std::string& text) {
 ParsedIngredient ParseIngredientLine(std::string_view line, double factor, int ingredientFormat) {
   ParsedIngredient result;
   std::string s;
-  s.reserve(line.size() + 16);
   // Single-byte vulgar fractions become dashed fractions ('1½' -> '1-1/2').
-  for (char ch : line) {
-    switch ((unsigned char)ch) {
-      case 188: s += "-1/4"; break;
-      case 189: s += "-1/2"; break;
-      case 190: s += "-3/4"; break;
-      default: s += ch;
+  auto isVulgar = [](char ch) { return (unsigned char)ch >= 188 && (unsigned char)ch <= 190; };
+  if (std::none_of(line.begin(), line.end(), isVulgar)) {
+    s.assign(line);
+  } else {
+    s.reserve(line.size() + 16);
+    for (char ch : line) {
+      switch ((unsigned char)ch) {
+        case 188: s += "-1/4"; break;
+        case 189: s += "-1/2"; break;
+        case 190: s += "-3/4"; break;
+        default: s += ch;
+      }
     }
   }
   if (!s.empty() && s[0] == '-') s.erase(0, 1);
@@ -369,7 +382,9 @@ ParsedIngredient ParseIngredientLine(std::string_view line, double factor, int i
   std::string unit = word.empty() ? std::string() : RecognizeUnit(UnitStyleFor(ingredientFormat), quantity, word, s);
   if (!unit.empty()) {
     result.unit = ingredientFormat == kFormatKeepOriginal ? std::string(word) : std::move(unit);
-    result.item = std::string(textops::TrimSpaces(std::string_view(s).substr(space + 1)));
+    s.erase(0, space + 1);
+    textops::TrimSpacesInPlace(s);
+    result.item = std::move(s);
   } else {
     result.item = std::move(s);
   }

@@ -67,15 +67,15 @@ std::string FormatQuantity(double value) {
 std::string FormatIngredientLine(int32_t quantity, std::string_view unit, std::string_view item) {
   std::string_view u = textops::TrimSpaces(unit);
   std::string_view i = textops::TrimSpaces(item);
-  std::string rest;
-  rest.reserve(u.size() + i.size() + 1);
-  rest.append(u).append(" ").append(i);
-  textops::TrimSpacesInPlace(rest);
-  if (quantity < 5) return rest;
-  std::string line = FormatQuantity(double(quantity) / 100.0);
-  line += ' ';
-  line += rest;
-  textops::TrimSpacesInPlace(line);
+  std::string line;
+  if (quantity >= 5) line = FormatQuantity(double(quantity) / 100.0);
+  line.reserve(line.size() + u.size() + i.size() + 2);
+  // Amount, unit and item joined by single blanks; empty parts leave no blank.
+  for (std::string_view part : {u, i}) {
+    if (part.empty()) continue;
+    if (!line.empty()) line += ' ';
+    line.append(part);
+  }
   return line;
 }
 
