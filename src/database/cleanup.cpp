@@ -23,6 +23,16 @@ void SyncFolderOf(const std::string& path) {
   ::close(fd);
 }
 
+bool ReadAt(File& f, char* target, size_t count, uint64_t at) {
+  size_t got = 0;
+  while (got < count) {
+    ssize_t n = ::pread(f.fd(), target + got, count - got, off_t(at + got));
+    if (n <= 0) return false;
+    got += size_t(n);
+  }
+  return true;
+}
+
 void WriteId(File& f, uint64_t recordOffset, int64_t id) {
   uint8_t bytes[8];
   PutLE64(bytes, uint64_t(id));
@@ -44,7 +54,6 @@ void Collection::CleanUp() {
   File in = File::Open('i', ctx_.files.recipe);
   File out = File::Open('o', ctx_.files.compaction);
   const uint64_t size = in.Size();
-  FileWindow win(in.fd(), size);
   std::string pending;
   uint64_t outPos = 0;
   bool ok = out.valid();
@@ -63,13 +72,26 @@ void Collection::CleanUp() {
     ProgressStep("Updating Records", "", double(off), total);
     EntryView e = Entry(off);
     if (e.kind() < kKindDeleted && e.chapterKey() > kReservedKeyMax) {
+      // Records are read straight into the output buffer: the index order
+      // jumps around the old file, so a read-ahead window would be wasted.
       const uint64_t at = uint64_t(e.fileOffset());
-      const uint8_t* h = win.Get(at, kRecordHeaderSize);
-      const uint64_t length = h ? GetLE32(h) : 0;
-      const uint8_t* rec = length >= kRecordHeaderSize ? win.Get(at, size_t(length)) : nullptr;
-      if (!rec) continue;
       const size_t start = pending.size();
-      pending.append(reinterpret_cast<const char*>(rec), size_t(length));
+      pending.resize(start + kRecordHeaderSize);
+      if (!ReadAt(in, &pending[start], kRecordHeaderSize, at)) {
+        pending.resize(start);
+        continue;
+      }
+      const uint64_t length = GetLE32(reinterpret_cast<const uint8_t*>(&pending[start]));
+      bool whole = length >= kRecordHeaderSize && at + length <= size;
+      if (whole) {
+        pending.resize(start + size_t(length));
+        whole = ReadAt(in, &pending[start + kRecordHeaderSize], size_t(length) - kRecordHeaderSize,
+                       at + kRecordHeaderSize);
+      }
+      if (!whole) {
+        pending.resize(start);
+        continue;
+      }
       PutLE64(reinterpret_cast<uint8_t*>(&pending[start + kHdrWriteStamp]), uint64_t(ctx_.ids.Make()));
       SetEntryFileOffset(off, int64_t(outPos));
       outPos += length;
