@@ -96,6 +96,8 @@ class GuiTest : public ::testing::Test {
     gui.window.redraw = false;
     gui.idleHook = [this] {
       if (steps.empty()) {
+        // Timers may still be due: give them a moment before giving up.
+        if (SDL_WaitEventTimeout(nullptr, 400)) return;
         SDL_Event q{};
         q.type = SDL_QUIT;
         SDL_PushEvent(&q);
@@ -119,6 +121,15 @@ class GuiTest : public ::testing::Test {
   // Centre of a control by id.
   int CX(int id) { return (C(id).x1 + C(id).x2) / 2; }
   int CY(int id) { return (C(id).y1 + C(id).y2) / 2; }
+  // Takes waiting messages until one satisfies `done` (false when none did).
+  template <class F>
+  bool PumpUntil(F done) {
+    for (int i = 0; i < 50; ++i) {
+      if (!gui.window.PumpTimeout(50)) return false;
+      if (done()) return true;
+    }
+    return false;
+  }
   // Runs messages until the held button is cleared (the 50 ms release timer).
   void SettleRelease() {
     for (int i = 0; i < 100 && gui.Input().heldButton; ++i) gui.window.PumpTimeout(20);
