@@ -131,9 +131,13 @@ class MealMasterReader {
     left_.Add(h);
   }
 
+  // The end of a recipe: "-----", "mmmmm", 77 dashes, or the header line of
+  // the next recipe. A header line begins with "-----" or "mmmmm"; a line of
+  // the directions that mentions "Meal-Master" and "recipe" is text.
   static bool IsEndMarker(const std::string& lt) {
     if (lt == "-----" || lt == "mmmmm" || (lt.size() == 77 && OnlyOf(lt, '-'))) return true;
-    return lt.find("master") != std::string::npos && lt.find("recipe") != std::string::npos;
+    return (StartsWith(lt, "-----") || StartsWith(lt, "mmmmm")) && lt.find("master") != std::string::npos &&
+           lt.find("recipe") != std::string::npos;
   }
 
   void OneLine(const std::string& line) {

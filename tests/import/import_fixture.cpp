@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/file.h"
 #include "import/import_files.h"
 
 namespace pantrela::testing {
@@ -38,6 +39,11 @@ int ImportTest::ImportText(const std::string& text, int format, const std::strin
 int ImportTest::ImportList(const std::vector<std::string>& files, int& format) {
   CollectionImportTarget target(*collection);
   return ImportFiles(ctx, target, format, files);
+}
+
+void ImportTest::EmptyTemp() {
+  DeleteTree(dir / "temp");
+  CreateFolders(dir / "temp/");
 }
 
 std::vector<std::string> Lines(const std::string& text) {
