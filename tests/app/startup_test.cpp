@@ -1,0 +1,273 @@
+#include "app/app_startup.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "app/cli.h"
+#include "app/terminal_dialogs.h"
+#include "foundation/file.h"
+#include "foundation/settings.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
+
+namespace pantrela {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+TEST(DataFolder, Choice) {
+  const std::vector<std::string> prefixes = {"/usr/local/", "/usr/", "/opt/"};
+  struct {
+    const char* name;
+    std::string program, option, env, expected;
+  } cases[] = {
+      {"installed", "/usr/bin/", "", "", "/home/c/.local/share/Pantrela/"},
+      {"installed, other letter case", "/OPT/Pantrela/Bin/", "", "", "/home/c/.local/share/Pantrela/"},
+      {"install prefix", "/usr/local/bin/", "", "", "/home/c/.local/share/Pantrela/"},
+      {"prefix needs a whole folder name", "/optional/bin/", "", "", "/optional/bin/"},
+      {"portable", "/home/c/apps/pantrela/", "", "", "/home/c/apps/pantrela/"},
+      {"environment", "/usr/bin/", "", "/data/env", "/data/env/"},
+      {"option wins", "/usr/bin/", "/data/opt/", "/data/env", "/data/opt/"},
+  };
+  for (const auto& c : cases) {
+    DataFolderChoice in{c.program, prefixes, "/home/c/.local/share/", c.option, c.env};
+    EXPECT_EQ(ChooseDataFolder(in), c.expected) << c.name;
+  }
+  EXPECT_FALSE(IsInstalled("/usr2/bin/", prefixes));
+}
+
+TEST(CommandLine, HandOverText) {
+  EXPECT_EQ(CommandLineText({}), "");
+  EXPECT_EQ(CommandLineText({"/r/a.mmf"}), "/r/a.mmf");
+  EXPECT_EQ(CommandLineText({"http://x.org/r?id=1"}), "http://x.org/r?id=1");
+  EXPECT_EQ(CommandLineText({"/r/my file.mmf"}), "\"/r/my file.mmf\"");
+  EXPECT_EQ(CommandLineText({"/r/a.mmf", "/r/b c.mxp"}), "\"/r/a.mmf\" \"/r/b c.mxp\"");
+}
+
+// A program folder with seeds and a separate data folder.
+struct Fixture {
+  TempDir dir;
+  std::string program = dir / "prog/";
+  std::string data = dir / "data/";
+  Fixture() {
+    CreateFolders(program);
+    CreateFolders(data);
+  }
+  void Start(Application& app, const std::string& commandLine = "") {
+    app.options.programPath = program + "pantrela";
+    app.options.dataDirOverride = data;
+    app.options.commandLine = commandLine;
+  }
+};
+
+TEST(StartUp, LogBeginsWithTitleAndPaths) {
+  Fixture fx;
+  WriteBytes(fx.data + "status.log", "old run\r\n");
+  Application app;
+  fx.Start(app);
+  ASSERT_EQ(StartUp(app), StartResult::Running);
+  std::string log = ReadBytes(fx.data + "status.log");
+  std::string head = "Pantrela 9.68 Status Log\r\n\r\nProgram Files 1 - " + DefaultInstallPrefixes()[0] +
+                     "\r\nProgram Files 2 - /usr/\r\nApp Path - " + fx.program + "\r\nData Path - " + fx.data +
+                     "\r\n\r\nGetVersionEx: ";
+  EXPECT_EQ(log.substr(0, head.size()), head);
+  EXPECT_EQ(log.find("old run"), std::string::npos);
+  EXPECT_NE(log.find("\r\nWow64: "), std::string::npos);
+  EXPECT_EQ(app.ctx.files.recipe, fx.data + "Recipe860.dat");
+  EXPECT_EQ(app.ctx.files.programFolder, fx.program);
+  ShutDown(app);
+}
+
+TEST(StartUp, SeedsNeverReplaceDataFiles) {
+  Fixture fx;
+  WriteBytes(fx.program + "z-recipe860.dat", "seed recipes");
+  WriteBytes(fx.program + "z-grocery747.dat", "seed grocery");
+  WriteBytes(fx.program + "z-setup747.dat", SettingsEntry("screen_font_size", "27"));
+  WriteBytes(fx.data + "Grocery747.dat", "my grocery");
+  Application app;
+  fx.Start(app);
+  ASSERT_EQ(StartUp(app), StartResult::Running);
+  EXPECT_EQ(ReadBytes(fx.data + "Recipe860.dat"), "seed recipes");
+  EXPECT_EQ(ReadBytes(fx.data + "Grocery747.dat"), "my grocery");
+  EXPECT_EQ(Exists(fx.data + "Spell54.dat"), 0);  // no seed, nothing copied
+  // The seeded settings take effect on the second read.
+  EXPECT_EQ(app.ctx.settings.screen_font_size, 27);
+  ShutDown(app);
+
+  // The next start keeps what the user has.
+  WriteBytes(fx.data + "Recipe860.dat", "my recipes");
+  Application again;
+  fx.Start(again);
+  ASSERT_EQ(StartUp(again), StartResult::Running);
+  EXPECT_EQ(ReadBytes(fx.data + "Recipe860.dat"), "my recipes");
+  ShutDown(again);
+}
+
+TEST(StartUp, ShutDownWritesSettingsAndRemovesScratchFiles) {
+  Fixture fx;
+  WriteBytes(fx.data + "Setup747.dat", SettingsEntry("grocery_sort", "2"));
+  ::chmod((fx.data + "Setup747.dat").c_str(), 0444);
+  ::chmod(fx.data.c_str(), 0755);
+  Application app;
+  fx.Start(app);
+  ASSERT_EQ(StartUp(app), StartResult::Running);
+  struct stat st;
+  ASSERT_EQ(::stat((fx.data + "Setup747.dat").c_str(), &st), 0);
+  EXPECT_TRUE(st.st_mode & S_IWUSR);  // read-only cleared
+  EXPECT_EQ(app.ctx.settings.grocery_sort, 2);
+  app.ctx.settings.grocery_sort = 3;
+  WriteBytes(fx.data + "temp.htm", "page");
+  WriteBytes(fx.data + "Temp.dat", "import");
+  ShutDown(app);
+  EXPECT_EQ(Exists(fx.data + "temp.htm"), 0);
+  EXPECT_EQ(Exists(fx.data + "Temp.dat"), 0);
+  Settings s;
+  ReadSettings(s, fx.data + "Setup747.dat", WorkArea{});
+  EXPECT_EQ(s.grocery_sort, 3);
+  ASSERT_EQ(::stat((fx.data + "Setup747.dat").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(StartUp, StepsRunInStageOrderAndAFailedStepEnds) {
+  Fixture fx;
+  WriteBytes(fx.program + "z-setup747.dat", SettingsEntry("meal_time", "6"));
+  std::vector<std::string> order;
+  Application app;
+  fx.Start(app);
+  for (Stage s : {Stage::Stopped, Stage::Ready, Stage::Database, Stage::Upgrade, Stage::Window, Stage::Display,
+                  Stage::Stopping})
+    app.AddStep(s, "step", [&order, s](Application& a) {
+      order.push_back(std::to_string(int(s)) + (a.ctx.settings.meal_time == 6 ? "+" : ""));
+      return true;
+    });
+  ASSERT_EQ(StartUp(app), StartResult::Running);
+  ShutDown(app);
+  // The seed is in place (and read) between Upgrade and Database.
+  EXPECT_EQ(order, (std::vector<std::string>{"0", "1", "2", "3+", "4+", "5+", "6+"}));
+
+  Application failing;
+  fx.Start(failing);
+  failing.AddStep(Stage::Database, "index", [](Application&) { return false; });
+  EXPECT_EQ(StartUp(failing), StartResult::Failed);
+  // The lock is free again.
+  int fd = AcquireInstanceLock(fx.data);
+  EXPECT_GE(fd, 0);
+  ReleaseInstanceLock(fd);
+}
+
+TEST(StartUp, SecondCopyLeavesItsCommandLine) {
+  Fixture fx;
+  Application first;
+  fx.Start(first);
+  ASSERT_EQ(StartUp(first), StartResult::Running);
+  Application second;
+  fx.Start(second, "\"/r/a.mmf\" \"/r/b.mmf\"");
+  EXPECT_EQ(StartUp(second), StartResult::SecondCopy);
+  EXPECT_EQ(ReadBytes(fx.data + "command.dat"), "\"/r/a.mmf\" \"/r/b.mmf\"");
+  ShutDown(second);  // nothing to do for a copy that never started
+  ShutDown(first);
+  // After the first copy ends, a new one runs.
+  Application third;
+  fx.Start(third);
+  EXPECT_EQ(StartUp(third), StartResult::Running);
+  ShutDown(third);
+}
+
+int RunCli(const std::string& args, std::string* out = nullptr) {
+  std::string cmd = std::string(PANTRELA_CLI_PATH) + " " + args + " 2>&1";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return -1;
+  std::string text;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
+  int status = ::pclose(p);
+  if (out) *out = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(Companion, SecondProcessHandsOverWhileTheFirstHoldsTheLock) {
+  Fixture fx;
+  Application first;
+  fx.Start(first);
+  ASSERT_EQ(StartUp(first), StartResult::Running);
+  std::string out;
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " open /r/new.mmf", &out), 0) << out;
+  EXPECT_EQ(ReadBytes(fx.data + "command.dat"), "/r/new.mmf");
+  // Any other command refuses to work beside the running copy.
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " info", &out), 1);
+  EXPECT_NE(out.find("already running"), std::string::npos) << out;
+  // The first copy's log is untouched by the second process.
+  EXPECT_EQ(ReadBytes(fx.data + "status.log").find("Pantrela 9.68 Status Log\r\n"), 0u);
+  ShutDown(first);
+}
+
+TEST(Companion, ExitStatusAndInfo) {
+  Fixture fx;
+  std::string out;
+  EXPECT_EQ(RunCli("", &out), 2);
+  EXPECT_NE(out.find("usage: pantrela-cli"), std::string::npos);
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " frobnicate", &out), 2);
+  EXPECT_EQ(RunCli("--bogus info", &out), 2);
+  EXPECT_EQ(RunCli("--data-dir", &out), 2);
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " open", &out), 2);
+  EXPECT_EQ(RunCli("--help", &out), 0);
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " info", &out), 0) << out;
+  EXPECT_NE(out.find("Data folder       " + fx.data + "\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("Recipe860.dat     " + fx.data + "Recipe860.dat\n"), std::string::npos) << out;
+  // The run went through the whole start-up and shut-down.
+  EXPECT_EQ(ReadBytes(fx.data + "status.log").rfind("Pantrela 9.68 Status Log\r\n", 0), 0u);
+  EXPECT_EQ(Exists(fx.data + "Setup747.dat"), 1);
+  // The environment variable chooses the folder when no option is given.
+  std::string envDir = fx.dir / "env/";
+  std::string cmd = "PANTRELA_DATA_DIR=" + envDir + " " + PANTRELA_CLI_PATH + " --yes info 2>&1";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  out.clear();
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  EXPECT_EQ(::pclose(p), 0);
+  EXPECT_NE(out.find("Data folder       " + envDir + "\n"), std::string::npos) << out;
+}
+
+TEST(Companion, TerminalDialogsShowTheProgramsText) {
+  AppContext ctx;
+  std::FILE* f = std::tmpfile();
+  ASSERT_NE(f, nullptr);
+  TerminalDialogs plain(ctx, false, f);
+  EXPECT_EQ(plain.Message("Delete the recipe?||It is gone for good.", "OK|Cancel", 2), 2);
+  TerminalDialogs yes(ctx, true, f);
+  EXPECT_EQ(yes.Message("Delete the recipe?", "OK|Cancel", 2), 1);
+  EXPECT_EQ(yes.Message("Caf\xE9 done", "OK", 1), 1);
+  std::vector<FormField> fields;
+  EXPECT_EQ(plain.Form("Add Grocery Item", "Item|Store", 1, "OK|Cancel", 79, fields), 1);
+  EXPECT_EQ(fields.size(), 2u);
+  plain.ProgressOpen();
+  plain.ProgressUpdate("Importing", "x", 5, 10);  // not a terminal: no bar
+  plain.ProgressClose();
+  EXPECT_FALSE(plain.ProgressStop());
+  ctx.quit = 1;
+  EXPECT_TRUE(plain.ProgressStop());
+  std::rewind(f);
+  std::string text;
+  char buf[1024];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  std::fclose(f);
+  EXPECT_EQ(text,
+            "Delete the recipe?\n\nIt is gone for good.\n(OK/Cancel): Cancel\n"
+            "Delete the recipe?\n(OK/Cancel): OK\n"
+            "Caf\xC3\xA9 done\n"
+            "Add Grocery Item\n  Item: \n  Store: \n(OK/Cancel): OK\n");
+  EXPECT_EQ(cli::TerminalText("Line 1\rLine 2\r\n\xBD cup"), "Line 1\nLine 2\n\xC2\xBD cup");
+}
+
+}  // namespace
+}  // namespace pantrela
