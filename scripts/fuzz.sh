@@ -3,7 +3,7 @@
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-10}
+seconds=${1:-5}
 if ! ls fuzz/fuzz_*.cpp >/dev/null 2>&1; then exit 0; fi
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPANTRELA_TESTS=OFF -DPANTRELA_FUZZ=ON \

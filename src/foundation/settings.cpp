@@ -80,12 +80,16 @@ void AppendEntry(std::string& out, std::string_view key, std::string_view value)
 }  // namespace
 
 void ReadSettings(Settings& s, const std::string& path, const WorkArea& a) {
-  SetDefaults(s, a);
   std::string bytes;
   {
     File f = File::Open('i', path);  // a missing file is created empty
     if (f.valid()) bytes = f.ReadBytes(int64_t(f.Size()));
   }
+  ParseSettings(s, bytes, a);
+}
+
+void ParseSettings(Settings& s, std::string_view bytes, const WorkArea& a) {
+  SetDefaults(s, a);
   const auto* b = reinterpret_cast<const uint8_t*>(bytes.data());
   const uint64_t size = bytes.size();
   uint64_t p = 0;

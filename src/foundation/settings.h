@@ -57,6 +57,8 @@ struct Settings {
 // Sets the defaults, reads the file (created empty when missing), then clamps
 // the window placement to the work area.
 void ReadSettings(Settings& s, const std::string& path, const WorkArea& area);
+// The same on a file image already in memory.
+void ParseSettings(Settings& s, std::string_view bytes, const WorkArea& area);
 // Writes the whole file from the current values (atomically, mode 0600: it
 // holds passwords).
 bool WriteSettings(const Settings& s, const std::string& path);
