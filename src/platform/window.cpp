@@ -1,5 +1,7 @@
 #include "platform/window.h"
 
+#include "platform/canvas.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -153,6 +155,17 @@ bool Window::Open() {
   SDL_SetWindowMinimumSize(window_, kMinWindowWidth - left - right, kMinWindowHeight - top - bottom);
   SDL_SetWindowSize(window_, want.w - left - right, want.h - top - bottom);
   SDL_SetWindowPosition(window_, want.x + left, want.y + top);
+  if (cairo_surface_t* icon = RenderBitmapResource("PROGRAM")) {
+    cairo_surface_flush(icon);
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(
+        cairo_image_surface_get_data(icon), cairo_image_surface_get_width(icon), cairo_image_surface_get_height(icon),
+        32, cairo_image_surface_get_stride(icon), SDL_PIXELFORMAT_RGB888);
+    if (s) {
+      SDL_SetWindowIcon(window_, s);
+      SDL_FreeSurface(s);
+    }
+    cairo_surface_destroy(icon);
+  }
   renderer_ = SDL_CreateRenderer(window_, -1, 0);
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   SDL_ShowWindow(window_);
@@ -344,6 +357,10 @@ void Window::Record(const SDL_Event& e) {
           if (e.window.event == SDL_WINDOWEVENT_RESTORED && onExpose) onExpose();
           break;
         }
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          // Key-up messages may never come for keys held while leaving.
+          keysDown_.clear();
+          break;
         case SDL_WINDOWEVENT_EXPOSED:
           if (onExpose) onExpose();
           break;
