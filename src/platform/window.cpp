@@ -249,6 +249,9 @@ void Window::ShowState(int state) {
 void Window::RecordPlacement() {
   if (ctx_.settings.window_state != 1) return;
   WindowRect r = OuterRect();
+  Settings& s = ctx_.settings;
+  if (r.x != s.window_x || r.y != s.window_y || r.w != s.window_wide || r.h != s.window_high)
+    previousNormal_ = WindowRect{s.window_x, s.window_y, s.window_wide, s.window_high};
   ctx_.settings.window_x = r.x;
   ctx_.settings.window_y = r.y;
   ctx_.settings.window_wide = r.w;
@@ -279,6 +282,14 @@ void Window::KillTimer(int id) {
 bool Window::TimerRunning(int id) const {
   for (auto& t : timers_) if (t.first == id) return true;
   return false;
+}
+
+void Window::PostTimerMessage(int id) {
+  SDL_Event e{};
+  e.type = RegisteredTimerEvent();
+  e.user.code = id;
+  e.user.data1 = reinterpret_cast<void*>(1);
+  SDL_PushEvent(&e);
 }
 
 void Window::FireTimer(int id) {
@@ -318,8 +329,9 @@ void Window::Record(const SDL_Event& e) {
   in_.ctrl = (mod & KMOD_CTRL) != 0;
 
   if (e.type == timerEvent_) {
-    // A timer message queued before the timer was killed is dropped.
-    if (TimerRunning(e.user.code)) FireTimer(e.user.code);
+    // A timer message queued before the timer was killed is dropped; a
+    // posted one (PostTimerMessage) always counts.
+    if (e.user.data1 != nullptr || TimerRunning(e.user.code)) FireTimer(e.user.code);
     return;
   }
   switch (e.type) {
@@ -346,7 +358,21 @@ void Window::Record(const SDL_Event& e) {
             break;
           }
           Uint32 flags = SDL_GetWindowFlags(window_);
-          ctx_.settings.window_state = (flags & SDL_WINDOW_MINIMIZED) ? 2 : (flags & SDL_WINDOW_MAXIMIZED) ? 3 : 1;
+          int state = (flags & SDL_WINDOW_MINIMIZED) ? 2 : (flags & SDL_WINDOW_MAXIMIZED) ? 3 : 1;
+          if (state == 3 && ctx_.settings.window_state == 1) {
+            // The size message of a maximise may come before the state
+            // changes: keep the rectangle the window had before it.
+            WindowRect r = OuterRect();
+            Settings& s = ctx_.settings;
+            if (r.x == s.window_x && r.y == s.window_y && r.w == s.window_wide && r.h == s.window_high &&
+                previousNormal_.w > 0) {
+              s.window_x = previousNormal_.x;
+              s.window_y = previousNormal_.y;
+              s.window_wide = previousNormal_.w;
+              s.window_high = previousNormal_.h;
+            }
+          }
+          ctx_.settings.window_state = state;
           RecordPlacement();
           int oldW = clientW_, oldH = clientH_;
           ReadClientSize();

@@ -93,6 +93,9 @@ class Window {
   int ClientHeight() const { return clientH_; }
   int HalfWidth() const { return clientW_ / 2; }
 
+  // Puts one timer message with this id in the queue (wakes a waiting
+  // screen at once).
+  void PostTimerMessage(int id);
   // Timers repeat until killed, like window timers; firing records the id.
   void SetTimer(int id, int ms);
   void KillTimer(int id);
@@ -141,6 +144,7 @@ class Window {
   SDL_Texture* texture_ = nullptr;
   int texW_ = 0, texH_ = 0;
   int clientW_ = 0, clientH_ = 0;
+  WindowRect previousNormal_;  // placement before the last change, for a maximise
   InputState in_;
   std::set<int> keysDown_;
   std::vector<std::pair<int, SDL_TimerID>> timers_;

@@ -62,6 +62,18 @@ TEST_F(WindowInput, KeysGiveCharacterAndVirtualCodes) {
   SDL_SetModState(KMOD_NONE);
 }
 
+TEST_F(WindowInput, PostedTimerMessageWakesAndKilledTimersAreSilent) {
+  gui.window.PostTimerMessage(1234);
+  ASSERT_TRUE(PumpUntil([&] { return gui.Input().timer; }));
+  EXPECT_EQ(gui.Input().lastTimer, 1234);
+  gui.window.SetTimer(55, 10);
+  ASSERT_TRUE(PumpUntil([&] { return gui.Input().timer && gui.Input().lastTimer == 55; }));
+  gui.window.KillTimer(55);
+  SDL_Delay(40);
+  // Messages of the killed timer still queued are dropped.
+  EXPECT_FALSE(PumpUntil([&] { return gui.Input().timer && gui.Input().lastTimer == 55; }));
+}
+
 TEST_F(WindowInput, CloseSetsTheQuitFlagAndStopsThePump) {
   SDL_Event e{};
   e.type = SDL_QUIT;
