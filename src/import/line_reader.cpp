@@ -38,6 +38,11 @@ bool LineReader::Next(std::string& line) {
   } else if (lf) {
     line.assign(p, size_t(lf - p));
     position_ += uint64_t(lf - p) + 1;
+  } else if (n < 260) {
+    // The rest of the file is one unterminated last line: it is taken whole
+    // rather than cut at its last space.
+    line.assign(p, n);
+    position_ += n;
   } else {
     size_t s = 0;
     for (size_t i = std::min<size_t>(n, 256); i-- > 0;) {

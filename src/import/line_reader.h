@@ -1,7 +1,8 @@
 // Line reading for the importers, with the file layer's line rules (a line
 // ends at CR, LF or CR LF; an over-long line without a break is cut after
 // its last space within the first 256 bytes, else after 260 bytes) but
-// reading the file in large blocks instead of one read per line.
+// reading the file in large blocks instead of one read per line. A last line
+// without a break is read whole.
 #pragma once
 
 #include <cstdint>

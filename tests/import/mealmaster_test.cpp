@@ -269,3 +269,32 @@ TEST_F(ImportTest, RealMealMasterTwoColumns) {
 
 }  // namespace
 }  // namespace pantrela::testing
+
+namespace pantrela::testing {
+namespace {
+
+TEST_F(ImportTest, MealMasterBadInputKeepsWhatWasStored) {
+  ASSERT_EQ(ImportText("      Title: Kept\r\n\r\n      1 c  Milk\r\n\r\n  Pour.\r\n-----\r\n"), 1);
+  std::string garbage;
+  for (int i = 0; i < 100000; ++i) garbage += char((i * 7919) % 256);
+  std::string withNul = std::string("      Title: N\0ul\r\n\r\n      1 c  A\0B\r\n\r\n  Mix\0.\r\n-----\r\n", 52);
+  const std::string inputs[] = {
+      garbage,
+      withNul,
+      "      Title: Cut Short\r\n\r\n      1 c  Flour\r\n      2 c  Wa",  // ends inside a recipe
+      std::string(50 << 20, 'x'),                                      // 50 MB without a line break
+  };
+  for (const std::string& in : inputs) ImportText(in);
+  auto stored = Stored();
+  ASSERT_GE(stored.size(), 3u);
+  EXPECT_EQ(stored[0].title, "Kept");
+  EXPECT_EQ(stored[0].directions, "Pour.\r");
+  EXPECT_EQ(stored[1].title, "Nul");
+  EXPECT_EQ(stored[1].ingredients, "1 cup A\r");  // a slot of the line table ends at a NUL byte
+  EXPECT_EQ(stored.back().title, "Cut Short");
+  EXPECT_EQ(stored.back().kind, kKindInfo);
+  EXPECT_EQ(stored.back().directions, "1 cup Flour\r2 cups Wa\r");
+}
+
+}  // namespace
+}  // namespace pantrela::testing

@@ -149,3 +149,17 @@ TEST_F(PageTest, PageToTextWritesBodyLines) {
 
 }  // namespace
 }  // namespace pantrela
+
+namespace pantrela {
+namespace {
+
+TEST_F(PageTest, HugePagesWithoutTagsEndQuickly) {
+  auto pairs = Walk(std::string(50 << 20, 'x') + "<" + std::string(1 << 20, 'y'));
+  EXPECT_TRUE(pairs.empty());
+  pairs = Walk(std::string(5 << 20, 'x') + "<p>" + std::string(100, '\0') + "<b\0r>");
+  ASSERT_EQ(pairs.size(), 1u);
+  EXPECT_EQ(pairs[0].text.size(), size_t(5 << 20));
+}
+
+}  // namespace
+}  // namespace pantrela
