@@ -466,7 +466,11 @@ void Window::Record(const SDL_Event& e) {
       break;
   }
   // The mouse stays captured while a button is held.
-  SDL_CaptureMouse(in_.heldButton ? SDL_TRUE : SDL_FALSE);
+  bool capture = in_.heldButton != 0;
+  if (capture != captured_) {
+    SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
+    captured_ = capture;
+  }
 }
 
 void Window::Present(const uint8_t* pixels, int stride, int bufW, int bufH, int x, int y, int w, int h) {

@@ -150,6 +150,7 @@ class Window {
   std::vector<std::pair<int, SDL_TimerID>> timers_;
   uint32_t timerEvent_ = 0;
   bool sdlStarted_ = false;
+  bool captured_ = false;
  public:
   // True while a key is down (by the key messages seen).
   bool AnyKeyDown() const { return !keysDown_.empty(); }
