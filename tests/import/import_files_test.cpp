@@ -111,6 +111,15 @@ TEST_F(ImportTest, ZippedMastercookIsUnpackedInsideTemp) {
   EXPECT_NE(log.find("1/5 - 21 - x.mx2\r\n"), std::string::npos);
   EXPECT_NE(log.find("Mastercook File: x.mx2\r\n"), std::string::npos);
 
+  // Entries above 64 MB are skipped.
+  EmptyTemp();
+  WriteZip(dir / "big.mz2", {{"big.mx2", std::string((64 << 20) + 1, '\0')}, {"small.mx2", "s"}});
+  file = dir / "big.mz2";
+  format = 0;
+  DetectImportFormat(ctx, file, format);
+  EXPECT_EQ(file, dir / "temp/small.mx2");
+  EXPECT_FALSE(Exists(dir / "temp/big.mx2"));
+
   // An archive that cannot be opened leaves file and format as they were.
   WriteBytes(dir / "bad.mz2", "PK not really a zip");
   EmptyTemp();

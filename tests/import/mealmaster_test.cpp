@@ -298,3 +298,60 @@ TEST_F(ImportTest, MealMasterBadInputKeepsWhatWasStored) {
 
 }  // namespace
 }  // namespace pantrela::testing
+
+namespace pantrela::testing {
+namespace {
+
+// Fourteen titled recipes in three header styles, some laid out loosely.
+// The other program's own parse (silver-bullet_input.json) is the reference
+// for titles, ingredient counts and directions; where the format leaves the
+// layout ambiguous the differences are noted.
+TEST_F(ImportTest, RealMealMasterHeaderStyles) {
+  const std::string shared = SharedTestData();
+  if (shared.empty()) GTEST_SKIP() << "no shared test data";
+  ctx.settings.import_chapter = 1;
+  int format = 0;
+  const std::string path = shared + "mealmaster/silver-bullet_input.mmf";
+  ASSERT_EQ(ImportList({path}, format), 14);
+  auto stored = Stored();
+  ASSERT_EQ(stored.size(), 14u);
+  struct Expect {
+    const char* title;
+    const char* chapter;
+    int servings;
+    int ingredientLines;  // -1: not compared
+    const char* directionsStart;
+  } expect[] = {
+      {"Recipe 1", "Casserole", 8, 7, "Thaw potatoes about 30 min., then mix"},
+      {"Recipe 2", "Casserole", 8, 7, "Thaw potatoes"},
+      // A blank line inside the ingredients ends them: the last three are
+      // read as the first direction paragraph.
+      {"Recipe 3", "Casserole", 8, 4, "1/2 c Melted margarine 8 oz Grated sharp cheese Salt and pepper"},
+      // No blank lines at all: the directions run on as ingredient lines.
+      {"Recipe 4", "Casserole", 8, 9, "Recipe by: From recipe files of Martha"},
+      {"Recipe 5", "Casserole", 8, 7, "Thaw potatoes"},
+      {"Recipe 6", "Casserole", 8, 7, "Thaw potatoes"},
+      // Recipe 7 has no title line and is not a recipe to this reader.
+      {"Recipe 8", "Casserole", 8, 2, "Recipe by:"},
+      {"Recipe 9", "Casserole", 8, 0, ""},
+      {"Recipe 10", "Soup/Stew", 6, 13, "This is a rather rustic soup."},
+      {"Deluxe Salmon Spread", "Dips Appetizers", 4, 8, "Put mayonnaise, pepper and pimento"},
+      {"Cheese-Stuffed Manicotti 1", "Italian", 6, 1, "TO MAKE THE FILLING: Mix very thoroughly."},
+      {"Cheese-Stuffed Manicotti 2", "Italian", 6, 1, "TO MAKE THE FILLING: Mix very thoroughly."},
+      {"Cheese-Stuffed Manicotti 3", "Italian", 6, 2, "Mix very thoroughly."},
+      {"Cheese-Stuffed Manicotti 4", "Italian", 6, 1, "TO MAKE THE FILLING: combine all"},
+  };
+  for (size_t i = 0; i < stored.size(); ++i) {
+    SCOPED_TRACE(expect[i].title);
+    EXPECT_EQ(stored[i].title, expect[i].title);
+    EXPECT_EQ(stored[i].chapter, expect[i].chapter);
+    EXPECT_EQ(stored[i].servings, expect[i].servings);
+    if (expect[i].ingredientLines >= 0) EXPECT_EQ(int(Lines(stored[i].ingredients).size()), expect[i].ingredientLines);
+    EXPECT_EQ(stored[i].directions.rfind(expect[i].directionsStart, 0), 0u) << stored[i].directions;
+  }
+  EXPECT_EQ(Lines(stored[8].ingredients)[2], "3 medium Leeks; the white parts only chopped or cut into 1/4-inch rounds");
+  EXPECT_EQ(Lines(stored[8].ingredients)[9], "6 cups Loosely packed sorrel leaves the stems removed and leaves roughly chopped");
+}
+
+}  // namespace
+}  // namespace pantrela::testing
