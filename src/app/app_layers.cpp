@@ -15,9 +15,32 @@
 //   Stopped   free the layers' buffers
 #include "app/app_startup.h"
 
+#ifdef PANTRELA_HAVE_UI
+#include "ui/screens.h"
+#endif
+
 namespace pantrela {
 
 void AddLayerSteps(Application& app) {
+#ifdef PANTRELA_HAVE_UI
+  if (app.options.withWindow) {
+    // The window layer: window and first screen, the recipe database with
+    // its lists, the screen loop, and letting the window go at the end.
+    auto program = std::make_shared<ui::Program>(app.ctx);
+    app.layerObjects.push_back(program);
+    ui::Program* p = program.get();
+    app.AddStep(Stage::Window, "Window", [p](Application&) { return p->OpenWindow(); });
+    app.AddStep(Stage::Database, "Master index", [p](Application&) {
+      p->OpenDatabase();
+      return true;
+    });
+    app.AddStep(Stage::Stopped, "Window closed", [p](Application&) {
+      p->Close();
+      return true;
+    });
+    app.screenLoop = [p](Application&) { p->Run(); };
+  }
+#endif
   (void)app;
 }
 

@@ -61,6 +61,8 @@ struct Application {
   std::vector<LifecycleStep> steps;
   std::vector<std::shared_ptr<void>> layerObjects;
   int instanceLock = -1;  // file descriptor holding the single-instance lock
+  // The screen loop of the window layer, run between start-up and shut-down.
+  std::function<void(Application&)> screenLoop;
   bool started = false;
 
   void AddStep(Stage stage, std::string name, std::function<bool(Application&)> run) {

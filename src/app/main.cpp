@@ -31,8 +31,12 @@ int main(int argc, char** argv) {
     case pantrela::StartResult::Failed: return 1;
     case pantrela::StartResult::Running: break;
   }
-  std::printf("%s data folder: %s\n", pantrela::kProgramName,
-              pantrela::Cp1252ToUtf8(app.ctx.files.dataFolder).c_str());
+  if (app.screenLoop) {
+    app.screenLoop(app);
+  } else {
+    std::printf("%s data folder: %s\n", pantrela::kProgramName,
+                pantrela::Cp1252ToUtf8(app.ctx.files.dataFolder).c_str());
+  }
   pantrela::ShutDown(app);
   return 0;
 }

@@ -1,0 +1,715 @@
+// The recipe index screen: chapter list, recipe list, commands, and the
+// hand-over of files from a second copy or a drop.
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "foundation/file.h"
+#include "foundation/numtext.h"
+#include "import/collection_target.h"
+#include "import/import_files.h"
+#include "platform/window.h"
+#include "ui/screens.h"
+
+namespace pantrela::ui {
+
+using namespace widgets;
+using platform::InputState;
+
+namespace {
+
+constexpr uint32_t kPage = Rgb(226, 232, 236);
+constexpr uint32_t kListFrame = Rgb(63, 115, 139);
+constexpr uint32_t kBarTrack = Rgb(214, 220, 224);
+constexpr uint32_t kBarThumb = Rgb(120, 150, 170);
+constexpr uint32_t kChapterText = Rgb(70, 70, 110);
+constexpr int kTop = 64;
+constexpr int kButtonHigh = 34;
+constexpr int kArrowWide = 20;
+
+double NowMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+// A small camera: body, lens and the view-finder hump.
+void DrawCamera(platform::Canvas& cv, int x, int y, uint32_t colour) {
+  cv.FillRect(x + 4, y, x + 10, y + 3, colour);
+  cv.FillRect(x, y + 2, x + 16, y + 12, colour);
+  cairo_t* cr = cv.Cairo();
+  cairo_new_path(cr);
+  cairo_arc(cr, x + 8, y + 7, 3.2, 0, 6.2832);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_fill(cr);
+}
+
+}  // namespace
+
+IndexScreen::IndexScreen(Screens& screens) : s_(screens) {
+  s_.gui.SetKindPainter(kKindChapterList, [this](Gui&, int i) { PaintList(i, true); });
+  s_.gui.SetKindPainter(kKindRecipeList, [this](Gui&, int i) { PaintList(i, false); });
+  s_.gui.SetKindPainter(kKindScrollBar, [this](Gui&, int i) { PaintScrollBar(i); });
+}
+
+ListModel& IndexScreen::List(bool chapters) {
+  return chapters ? s_.collection.chapterList() : s_.collection.recipeList();
+}
+const ListModel& IndexScreen::List(bool chapters) const {
+  return chapters ? s_.collection.chapterList() : s_.collection.recipeList();
+}
+
+int IndexScreen::itemHeight() const { return std::max(8, s_.gui.fonts.fieldHeight); }
+
+std::string IndexScreen::ChapterCountText() const { return Thousands(List(true).count()) + " Chapters"; }
+std::string IndexScreen::RecipeCountText() const { return Thousands(List(false).count()) + " Recipes"; }
+
+bool IndexScreen::AllRecipesChecked() const {
+  const ListModel& L = List(false);
+  if (L.entries.empty()) return false;
+  for (uint32_t e : L.entries)
+    if (!s_.collection.IsChecked(e)) return false;
+  return true;
+}
+
+bool IndexScreen::AllChaptersChecked() const {
+  bool any = false;
+  for (uint32_t e : List(true).entries) {
+    if (s_.collection.Entry(e).chapterKey() <= kReservedKeyMax) continue;
+    if (!s_.collection.IsChecked(e)) return false;
+    any = true;
+  }
+  return any;
+}
+
+// ---------------------------------------------------------------- layout
+
+void IndexScreen::Layout() {
+  Gui& g = s_.gui;
+  const int W = g.Width(), H = g.Height();
+  const int ih = itemHeight();
+  int n = 0;
+  g.AddControl(n, kIdDecoration, kKindFill, 0, 0, W, H, 0, kPage, 0, 0, "");
+  s_.AddTabBar(n);
+
+  const int chX1 = 20, chX2 = 20 + int(0.26 * W);
+  const int cmdW = g.canvas.TextWidth(g.fonts[kFontButton], "Add Recipe") + 55;
+  const int cmdX2 = W - 20, cmdX1 = cmdX2 - cmdW;
+  const int rcX1 = chX2 + 40, rcX2 = std::max(rcX1 + 100, cmdX1 - 20);
+  const int listTop = kTop + kButtonHigh + 6, listBottom = std::max(listTop + ih, H - 40);
+
+  auto panel = [&](bool chapters, int x1, int x2) {
+    const int base = chapters ? kIdChapterList : kIdRecipeList;
+    g.AddControl(n, chapters ? kIdChaptersMenu : kIdRecipesMenu, kKindButton, x1, kTop, x2, kTop + kButtonHigh,
+                 kBlack, kButtonFace, kFontButton, 0, chapters ? "Chapters>" : "Recipes>");
+    ListBox& box = chapters ? chapterBox_ : recipeBox_;
+    box = ListBox{x1, listTop, x2 - kArrowWide, listBottom, x2 - kArrowWide};
+    g.AddControl(n, base, chapters ? kKindChapterList : kKindRecipeList, box.x1, box.y1, box.x2, box.y2, kBlack,
+                 kWhite, kFontScreen, 0, "");
+    g.AddControl(n, base + 1, kKindButton, box.barX1, listTop, x2, listTop + kArrowWide, kBlack, kButtonFace, 0, 0,
+                 "ARROW_UP");
+    g.AddControl(n, base + 2, kKindScrollBar, box.barX1, listTop + kArrowWide + 1, x2, listBottom - kArrowWide - 1,
+                 kBlack, kBarTrack, 0, 0, "");
+    g.AddControl(n, base + 3, kKindButton, box.barX1, listBottom - kArrowWide, x2, listBottom, kBlack, kButtonFace,
+                 0, 0, "ARROW_DOWN");
+    int k = g.AddControl(n, base + 4, kKindCheckBox, x1, H - 32, x1 + 18, H - 14, kBlack, kWhite, 0, 0, "");
+    g.table[size_t(k)].value = chapters ? AllChaptersChecked() : AllRecipesChecked();
+    g.AddControl(n, kIdDecoration, kKindText, x1 + 26, H - 34, x2, H - 10, kBlack, 0, kFontScreen, 0,
+                 chapters ? ChapterCountText() : RecipeCountText());
+    ListModel& L = List(chapters);
+    L.itemHeight = ih;
+    L.visibleHeight = box.height();
+    L.totalHeight = ih * L.count();
+    ClampScroll(chapters);
+  };
+  panel(true, chX1, chX2);
+  panel(false, rcX1, rcX2);
+
+  static const char* const kCommands[3][3] = {
+      {"Find", "Print", "New Meal"}, {"Add Recipe>", "Edit", "Delete"}, {"Web Import", "Import", "Export>"}};
+  const int gap = 6;
+  for (int grp = 0; grp < 3; ++grp) {
+    for (int i = 0; i < 3; ++i) {
+      int y = kTop + grp * (3 * kButtonHigh + 2 * gap + 45) + i * (kButtonHigh + gap);
+      int id = kIdFind + grp * 3 + i;
+      g.AddControl(n, id, kKindButton, cmdX1, y, cmdX2, y + kButtonHigh, kBlack, kButtonFace, kFontButton,
+                   id == kIdEdit ? 1 : 0, kCommands[grp][i]);
+    }
+  }
+  g.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+}
+
+void IndexScreen::ClampScroll(bool chapters) {
+  ListModel& L = List(chapters);
+  L.totalHeight = L.itemHeight * L.count();
+  int maxScroll = std::max(0, L.totalHeight - L.visibleHeight);
+  L.scroll = std::clamp(L.scroll, 0, maxScroll);
+}
+
+void IndexScreen::ScrollToCurrent() {
+  for (bool chapters : {true, false}) {
+    ListModel& L = List(chapters);
+    if (L.entries.empty()) {
+      L.scroll = 0;
+      continue;
+    }
+    L.ClampCurrent();
+    int top = L.current * L.itemHeight, bottom = top + L.itemHeight;
+    if (top < L.scroll) L.scroll = top;
+    if (bottom > L.scroll + L.visibleHeight) L.scroll = bottom - L.visibleHeight;
+    ClampScroll(chapters);
+  }
+}
+
+void IndexScreen::Paint() {
+  s_.gui.DrawAllControls();
+  s_.gui.ShowAll();
+}
+
+int IndexScreen::RowTop(bool chapters, int row) const {
+  const ListModel& L = List(chapters);
+  return Box(chapters).y1 + row * L.itemHeight - L.scroll;
+}
+
+int IndexScreen::RowAt(bool chapters, int y) const {
+  const ListModel& L = List(chapters);
+  if (L.itemHeight <= 0) return -1;
+  int row = (y - Box(chapters).y1 + L.scroll) / L.itemHeight;
+  if (y < Box(chapters).y1) row = -1;
+  return row >= 0 && row < L.count() ? row : -1;
+}
+
+// ---------------------------------------------------------------- painting
+
+void IndexScreen::PaintList(int index, bool chapters) {
+  Gui& g = s_.gui;
+  platform::Canvas& cv = g.canvas;
+  const Control& c = g.table[size_t(index)];
+  const ListModel& L = List(chapters);
+  const Collection& db = s_.collection;
+  const FontDesc& font = g.fonts[kFontScreen];
+  cv.FramedFill(c.x1, c.y1, c.x2, c.y2, kWhite, kListFrame);
+  const int ih = std::max(1, L.itemHeight);
+  const int inX1 = c.x1 + 1, inX2 = c.x2 - 1;
+  const int chapterX = c.x1 + int(0.7 * (c.x2 - c.x1));
+  for (int row = std::max(0, L.scroll / ih); row < L.count(); ++row) {
+    int y = c.y1 + row * ih - L.scroll;
+    if (y >= c.y2) break;
+    EntryView e = db.Entry(L.entries[size_t(row)]);
+    const bool current = row == L.current;
+    const uint32_t ink = current ? kWhite : kBlack;
+    cv.SetClip(inX1, std::max(c.y1 + 1, y), inX2, std::min(c.y2 - 1, y + ih));
+    if (current) cv.FillRect(inX1, y, inX2, y + ih, kNavy);
+    if (!chapters || e.chapterKey() > kReservedKeyMax) {
+      int bx = c.x1 + 4, by = y + (ih - 16) / 2;
+      cv.FramedFill(bx, by, bx + 16, by + 16, kWhite, Rgb(60, 60, 60));
+      if (e.flags() & kFlagChecked) cv.DrawBitmap("CHECKED_BOX", bx + 1, by + 1, int(kWhite));
+    }
+    const int tx = c.x1 + kCheckColumn + 2, ty = y + 1;
+    std::string_view title = e.title();
+    if (chapters) {
+      cv.DrawText(tx, ty, platform::kTextLeft, ink, font, title);
+      continue;
+    }
+    int tw = cv.TextWidth(font, title);
+    bool photo = (e.flags() & kFlagPhoto) != 0;
+    int titleEnd = tx + tw + (photo ? 24 : 0);
+    int nameX = chapterX;
+    if (current) nameX = std::max(chapterX, titleEnd + 12);
+    else cv.SetClip(inX1, std::max(c.y1 + 1, y), std::max(tx, chapterX - 8), std::min(c.y2 - 1, y + ih));
+    cv.DrawText(tx, ty, platform::kTextLeft, ink, font, title);
+    if (photo) {
+      int camX = current ? tx + tw + 6 : std::min(tx + tw + 6, chapterX - 26);
+      cv.SetClip(inX1, std::max(c.y1 + 1, y), inX2, std::min(c.y2 - 1, y + ih));
+      DrawCamera(cv, camX, y + (ih - 12) / 2, current ? kWhite : Rgb(60, 60, 60));
+    }
+    cv.SetClip(inX1, std::max(c.y1 + 1, y), inX2, std::min(c.y2 - 1, y + ih));
+    cv.DrawText(nameX, ty, platform::kTextLeft, current ? kWhite : kChapterText, font,
+                db.ChapterDisplayName(e.chapterKey()));
+  }
+  cv.SetClip(c.x1, c.y1, c.x2, c.y2);
+}
+
+void IndexScreen::PaintScrollBar(int index) {
+  Gui& g = s_.gui;
+  const Control& c = g.table[size_t(index)];
+  const ListModel& L = List(c.id == kIdChapterBar);
+  g.canvas.FramedFill(c.x1, c.y1, c.x2, c.y2, kBarTrack, kListFrame);
+  const int barH = c.y2 - c.y1;
+  if (L.totalHeight <= L.visibleHeight || barH <= 4) return;
+  int thumbH = std::max(16, int(int64_t(barH) * L.visibleHeight / std::max(1, L.totalHeight)));
+  thumbH = std::min(thumbH, barH);
+  int range = std::max(1, L.totalHeight - L.visibleHeight);
+  int thumbY = c.y1 + int(int64_t(barH - thumbH) * L.scroll / range);
+  g.canvas.FramedFill(c.x1 + 2, thumbY, c.x2 - 2, thumbY + thumbH, kBarThumb, kListFrame);
+}
+
+void IndexScreen::RepaintList(bool chapters) {
+  double t0 = NowMs();
+  Gui& g = s_.gui;
+  for (int id : {chapters ? kIdChapterList : kIdRecipeList, chapters ? kIdChapterBar : kIdRecipeBar}) {
+    int i = g.Find(id);
+    if (i < 0) continue;
+    g.DrawControl(i);
+    g.ShowControl(i);
+  }
+  lastRepaintMs = NowMs() - t0;
+}
+
+void IndexScreen::RepaintCounts() {
+  Gui& g = s_.gui;
+  for (bool chapters : {true, false}) {
+    int i = g.Find(chapters ? kIdChapterAll : kIdRecipeAll);
+    if (i < 0) continue;
+    int v = chapters ? AllChaptersChecked() : AllRecipesChecked();
+    if (g.table[size_t(i)].value == v) continue;
+    g.table[size_t(i)].value = v;
+    g.DrawControl(i);
+    g.ShowControl(i);
+  }
+}
+
+void IndexScreen::ScrollBy(bool chapters, int pixels) {
+  ListModel& L = List(chapters);
+  int was = L.scroll;
+  L.scroll += pixels;
+  ClampScroll(chapters);
+  if (L.scroll != was) RepaintList(chapters);
+}
+
+// ---------------------------------------------------------------- the screen procedure
+
+void IndexScreen::Run() {
+  Gui& g = s_.gui;
+  AppContext& ctx = s_.ctx;
+  const int me = ctx.screen;
+  g.window.redraw = true;
+  myTimer_ = s_.StartScreenTimer();
+  drawn_ = false;
+  drag_ = ListDrag{};
+  barDrag_ = 0;
+  if (seenStartTick != s_.startTick) {
+    // First pass after start-up: the lists are built before the first layout.
+    seenStartTick = s_.startTick;
+    s_.collection.BuildChapterList();
+    RebuildRecipes();
+  }
+  bool shown = false;
+  while (!ctx.Quitting() && ctx.screen == me) {
+    int id = g.WaitEvent(true);
+    if (ctx.Quitting() || ctx.screen != me) break;
+    if (g.window.redraw) {
+      g.window.redraw = false;
+      Layout();
+      ScrollToCurrent();
+      Layout();
+      if (!shown) {
+        g.window.ShowState(ctx.settings.window_state);
+        shown = true;
+      }
+      Paint();
+      drawn_ = true;
+      continue;
+    }
+    const InputState& in = g.Input();
+    if (in.timer && in.lastTimer == myTimer_) {
+      if (drawn_ && !drag_.active) PollHandOver();
+      continue;
+    }
+    Dispatch(id);
+  }
+  g.window.KillTimer(myTimer_);
+  g.window.KillTimer(kTimerAutoScroll);
+  Leave();
+}
+
+void IndexScreen::Leave() {
+  Collection& db = s_.collection;
+  const ListModel& L = db.recipeList();
+  CurrentRecord& rec = db.current();
+  bool keep = !L.entries.empty() && L.current >= 0 && L.current < L.count() &&
+              db.Entry(L.entries[size_t(L.current)]).recordId() == rec.recordId();
+  if (!keep) rec.header = ByteImage(kRecordHeaderSize);
+}
+
+void IndexScreen::RebuildRecipes() {
+  double t0 = NowMs();
+  s_.collection.BuildRecipeList();
+  ListModel& L = List(false);
+  L.itemHeight = itemHeight();
+  L.totalHeight = L.itemHeight * L.count();
+  ClampScroll(false);
+  lastRebuildMs = NowMs() - t0;
+}
+
+void IndexScreen::Dispatch(int id) {
+  Gui& g = s_.gui;
+  const InputState& in = g.Input();
+  AppContext& ctx = s_.ctx;
+
+  if (barDrag_) {
+    if (in.heldButton == 1 && !in.released) DragScrollBar(barDrag_ == kIdChapterBar);
+    else barDrag_ = 0;
+    return;
+  }
+  if (drag_.active) {
+    if (in.released) ReleaseInList();
+    else if (in.moved || (in.timer && in.lastTimer == kTimerAutoScroll)) DragInList();
+    return;
+  }
+  if (in.pressed) {
+    const int over = g.overId;
+    if (over == kIdChapterList || over == kIdRecipeList) {
+      PressInList(over == kIdChapterList);
+      return;
+    }
+    if ((over == kIdChapterBar || over == kIdRecipeBar) && in.heldButton == 1) {
+      barDrag_ = over;
+      const ListModel& L = List(over == kIdChapterBar);
+      const Control* bar = g.ById(over);
+      int barH = bar ? bar->y2 - bar->y1 : 1;
+      int range = std::max(1, L.totalHeight - L.visibleHeight);
+      int thumbH = std::min(barH, std::max(16, int(int64_t(barH) * L.visibleHeight / std::max(1, L.totalHeight))));
+      int thumbY = (bar ? bar->y1 : 0) + int(int64_t(barH - thumbH) * L.scroll / range);
+      // A press outside the thumb centres it under the pointer.
+      barGrab_ = (in.mouseY >= thumbY && in.mouseY < thumbY + thumbH) ? in.mouseY - thumbY : thumbH / 2;
+      DragScrollBar(over == kIdChapterBar);
+      return;
+    }
+  }
+  // Scroll arrows: one item per press and per repeat tick while held.
+  if (in.heldButton == 1 && (in.pressed || (in.timer && in.lastTimer == platform::kTimerRepeat))) {
+    switch (g.pressedId) {
+      case kIdChapterUp: ScrollBy(true, -List(true).itemHeight); return;
+      case kIdChapterDown: ScrollBy(true, List(true).itemHeight); return;
+      case kIdRecipeUp: ScrollBy(false, -List(false).itemHeight); return;
+      case kIdRecipeDown: ScrollBy(false, List(false).itemHeight); return;
+      default: break;
+    }
+  }
+  if (in.wheelSteps != 0) {
+    auto inside = [&](const ListBox& b) {
+      return in.mouseX >= b.x1 && in.mouseX <= b.x2 + kArrowWide && in.mouseY >= b.y1 && in.mouseY <= b.y2;
+    };
+    if (inside(chapterBox_)) ScrollBy(true, -in.wheelSteps * List(true).itemHeight);
+    else if (inside(recipeBox_)) ScrollBy(false, -in.wheelSteps * List(false).itemHeight);
+    return;
+  }
+
+  bool command = true;
+  switch (id) {
+    case kIdChaptersMenu: {
+      const Control* b = g.ById(kIdChaptersMenu);
+      ChapterMenu(b ? b->x1 : in.mouseX, b ? b->y2 : in.mouseY);
+      break;
+    }
+    case kIdFind: Find(); break;
+    case kIdImport: Import(); break;
+    case kIdRecipeAll: CheckAllRecipes(); break;
+    case kIdChapterAll: CheckAllChapters(); break;
+    // Commands of later parts: drawn, not yet wired.
+    case kIdRecipesMenu: case kIdPrint: case kIdNewMeal: case kIdAddRecipe: case kIdEdit: case kIdDelete:
+    case kIdWebImport: case kIdExport:
+      break;
+    default:
+      command = false;
+      break;
+  }
+  if (!command && in.keyDown) {
+    command = true;
+    const ListModel& R = List(false);
+    const int page = std::max(1, R.visibleHeight / std::max(1, R.itemHeight));
+    switch (in.virtualKey) {
+      case platform::kVkF3: Find(); break;
+      case platform::kVkF7: CleanUp(); break;
+      case platform::kVkLeft: MoveChapter(-1); break;
+      case platform::kVkRight: MoveChapter(1); break;
+      case platform::kVkUp: MoveRecipe(R.current - 1, in.shift, in.ctrl); break;
+      case platform::kVkDown: MoveRecipe(R.current + 1, in.shift, in.ctrl); break;
+      case platform::kVkPrior: MoveRecipe(R.current - page, in.shift, in.ctrl); break;
+      case platform::kVkNext: MoveRecipe(R.current + page, in.shift, in.ctrl); break;
+      case platform::kVkHome: MoveRecipe(0, in.shift, in.ctrl); break;
+      case platform::kVkEnd: MoveRecipe(R.count() - 1, in.shift, in.ctrl); break;
+      default: command = false; break;
+    }
+    if (command) {
+      RepaintCounts();
+      return;
+    }
+  }
+  if (!command) {
+    command = true;
+    switch (in.charKey) {
+      case 32: {
+        ListModel& R = List(false);
+        if (!R.entries.empty()) {
+          uint32_t e = R.entries[size_t(R.current)];
+          s_.collection.SetChecked(e, !s_.collection.IsChecked(e));
+          RepaintList(false);
+        }
+        break;
+      }
+      case 13: OpenCurrentRecipe(); break;
+      case 1: CheckAllRecipes(); break;
+      default: command = false; break;
+    }
+  }
+  if (command && !ctx.Quitting() && ctx.screen == kScreenRecipes) {
+    // After every command: the check-all box, a new layout and a repaint.
+    Layout();
+    Paint();
+  }
+}
+
+// ---------------------------------------------------------------- selection
+
+void IndexScreen::PressInList(bool chapters) {
+  Gui& g = s_.gui;
+  const InputState& in = g.Input();
+  Collection& db = s_.collection;
+  ListModel& L = List(chapters);
+  const int row = RowAt(chapters, in.mouseY);
+  if (row < 0) return;
+  drag_ = ListDrag{};
+  drag_.chapters = chapters;
+  drag_.button = in.heldButton;
+  drag_.wasCurrent = L.current;
+  drag_.startRow = row;
+  auto checkable = [&](int r) { return !chapters || db.Entry(L.entries[size_t(r)]).chapterKey() > kReservedKeyMax; };
+  if (in.heldButton == 1 && in.mouseX < Box(chapters).x1 + kCheckColumn) {
+    drag_.mode = ListDrag::kCheckColumn;
+    uint32_t e = L.entries[size_t(row)];
+    drag_.newState = !db.IsChecked(e);
+    if (checkable(row)) db.SetChecked(e, drag_.newState);
+    L.current = row;
+  } else if (in.heldButton == 1 && in.shift) {
+    drag_.mode = ListDrag::kShift;
+    L.current = row;
+    ApplyRowToDrag(row);
+  } else {
+    drag_.mode = ListDrag::kPlain;
+    L.current = row;
+    ApplyRowToDrag(row);
+  }
+  drag_.active = true;
+  g.window.SetTimer(kTimerAutoScroll, 40);
+  RepaintList(chapters);
+  RepaintCounts();
+}
+
+void IndexScreen::ApplyRowToDrag(int row) {
+  Collection& db = s_.collection;
+  const bool chapters = drag_.chapters;
+  ListModel& L = List(chapters);
+  if (L.entries.empty()) return;
+  row = std::clamp(row, 0, L.count() - 1);
+  auto checkable = [&](int r) { return !chapters || db.Entry(L.entries[size_t(r)]).chapterKey() > kReservedKeyMax; };
+  switch (drag_.mode) {
+    case ListDrag::kPlain:
+      if (chapters) db.ClearChapterChecks();
+      else
+        for (uint32_t e : L.entries) db.SetChecked(e, false);
+      if (checkable(row)) db.SetChecked(L.entries[size_t(row)], true);
+      break;
+    case ListDrag::kCheckColumn: {
+      int from = std::min(L.current, row), to = std::max(L.current, row);
+      for (int r = from; r <= to; ++r)
+        if (checkable(r)) db.SetChecked(L.entries[size_t(r)], drag_.newState);
+      break;
+    }
+    case ListDrag::kShift: {
+      int anchor = std::clamp(drag_.wasCurrent, 0, L.count() - 1);
+      int from = std::min(anchor, row), to = std::max(anchor, row);
+      for (int r = from; r <= to; ++r)
+        if (checkable(r)) db.SetChecked(L.entries[size_t(r)], true);
+      break;
+    }
+  }
+  L.current = row;
+}
+
+void IndexScreen::DragInList() {
+  const InputState& in = s_.gui.Input();
+  const bool chapters = drag_.chapters;
+  const ListBox& box = Box(chapters);
+  ListModel& L = List(chapters);
+  if (L.entries.empty()) return;
+  const bool tick = in.timer && in.lastTimer == kTimerAutoScroll;
+  int row;
+  if (in.mouseY < box.y1 || in.mouseY >= box.y2) {
+    // Past an edge the list walks one item per timer tick.
+    if (!tick) return;
+    row = in.mouseY < box.y1 ? L.current - 1 : L.current + 1;
+  } else {
+    row = (in.mouseY - box.y1 + L.scroll) / std::max(1, L.itemHeight);
+  }
+  row = std::clamp(row, 0, L.count() - 1);
+  if (row == L.current) return;
+  drag_.moved = true;
+  ApplyRowToDrag(row);
+  int top = L.current * L.itemHeight, bottom = top + L.itemHeight;
+  if (top < L.scroll) L.scroll = top;
+  if (bottom > L.scroll + L.visibleHeight) L.scroll = bottom - L.visibleHeight;
+  ClampScroll(chapters);
+  RepaintList(chapters);
+  RepaintCounts();
+}
+
+void IndexScreen::ReleaseInList() {
+  Gui& g = s_.gui;
+  const InputState& in = g.Input();
+  g.window.KillTimer(kTimerAutoScroll);
+  const ListDrag d = drag_;
+  drag_.active = false;
+  if (d.chapters) {
+    RebuildRecipes();
+    if (d.button == 2) {
+      Layout();
+      Paint();
+      ChapterMenu(in.mouseX, in.mouseY);
+    }
+  } else if (d.button == 1 && d.mode == ListDrag::kPlain && !d.moved && d.startRow == d.wasCurrent) {
+    // A second click on the current recipe opens it.
+    OpenCurrentRecipe();
+  }
+  if (!s_.ctx.Quitting() && s_.ctx.screen == kScreenRecipes) {
+    Layout();
+    Paint();
+  }
+}
+
+void IndexScreen::DragScrollBar(bool chapters) {
+  Gui& g = s_.gui;
+  const Control* bar = g.ById(chapters ? kIdChapterBar : kIdRecipeBar);
+  if (!bar) return;
+  ListModel& L = List(chapters);
+  int barH = bar->y2 - bar->y1;
+  int thumbH = std::min(barH, std::max(16, int(int64_t(barH) * L.visibleHeight / std::max(1, L.totalHeight))));
+  int travel = std::max(1, barH - thumbH);
+  int pos = std::clamp(g.Input().mouseY - barGrab_ - bar->y1, 0, travel);
+  int want = int(int64_t(pos) * std::max(0, L.totalHeight - L.visibleHeight) / travel);
+  ScrollBy(chapters, want - L.scroll);
+}
+
+void IndexScreen::MoveRecipe(int to, bool shift, bool ctrl) {
+  Collection& db = s_.collection;
+  ListModel& L = List(false);
+  if (L.entries.empty()) return;
+  const int from = std::clamp(L.current, 0, L.count() - 1);
+  to = std::clamp(to, 0, L.count() - 1);
+  if (!ctrl) {
+    if (shift) {
+      for (int r = std::min(from, to); r <= std::max(from, to); ++r) db.SetChecked(L.entries[size_t(r)], true);
+    } else {
+      for (uint32_t e : L.entries) db.SetChecked(e, false);
+      db.SetChecked(L.entries[size_t(to)], true);
+    }
+  }
+  L.current = to;
+  int top = to * L.itemHeight, bottom = top + L.itemHeight;
+  if (top < L.scroll) L.scroll = top;
+  if (bottom > L.scroll + L.visibleHeight) L.scroll = bottom - L.visibleHeight;
+  ClampScroll(false);
+  RepaintList(false);
+}
+
+void IndexScreen::MoveChapter(int delta) {
+  Collection& db = s_.collection;
+  ListModel& C = List(true);
+  if (C.entries.empty()) return;
+  int to = std::clamp(C.current + delta, 0, C.count() - 1);
+  C.current = to;
+  db.ClearChapterChecks();
+  uint32_t e = C.entries[size_t(to)];
+  if (db.Entry(e).chapterKey() > kReservedKeyMax) db.SetChecked(e, true);
+  RebuildRecipes();
+  ScrollToCurrent();
+}
+
+void IndexScreen::OpenCurrentRecipe() {
+  if (List(false).entries.empty()) return;
+  s_.ctx.screen = kScreenRecipe;
+}
+
+void IndexScreen::CheckAllRecipes() {
+  bool on = !AllRecipesChecked();
+  for (uint32_t e : List(false).entries) s_.collection.SetChecked(e, on);
+}
+
+void IndexScreen::CheckAllChapters() {
+  bool on = !AllChaptersChecked();
+  for (uint32_t e : List(true).entries)
+    if (s_.collection.Entry(e).chapterKey() > kReservedKeyMax) s_.collection.SetChecked(e, on);
+  RebuildRecipes();
+}
+
+void IndexScreen::ChapterMenu(int x, int y) {
+  static const std::vector<std::string> kEntries = {"Add chapter", "Edit chapter", "Delete chapter",
+                                                    "Remove empty chapters", "Find Chapters"};
+  int choice = s_.dialogs.PopupList(x, y, 260, kEntries);
+  Collection& db = s_.collection;
+  switch (choice) {
+    case 0: db.AddChapter(); break;
+    case 1: db.EditChapter(); break;
+    case 2: db.DeleteChapter(); break;
+    case 3: db.RemoveEmptyChapters(); break;
+    case 4: db.FindChapters(); break;
+    default: return;
+  }
+  ListModel& R = List(false);
+  R.itemHeight = itemHeight();
+  ClampScroll(false);
+}
+
+void IndexScreen::CleanUp() {
+  if (s_.ctx.busy) return;
+  s_.gui.window.SetBusy(true);
+  s_.collection.CleanUp();
+  s_.gui.window.SetBusy(false);
+  ScrollToCurrent();
+}
+
+// ---------------------------------------------------------------- hand-over
+
+bool IndexScreen::PollHandOver() {
+  AppContext& ctx = s_.ctx;
+  const std::string& path = ctx.files.handOver;
+  if (path.empty() || !Exists(path)) return false;
+  s_.gui.window.ShowState(ctx.settings.window_state);
+  s_.gui.window.Raise();
+  std::string text;
+  ReadWholeFile(path, text);
+  DeleteFile(path);
+  ProcessHandOverText(text);
+  if (!ctx.Quitting() && ctx.screen == kScreenRecipes) {
+    Layout();
+    ScrollToCurrent();
+    Layout();
+    Paint();
+  }
+  return true;
+}
+
+void IndexScreen::ProcessHandOverText(const std::string& raw) {
+  AppContext& ctx = s_.ctx;
+  Collection& db = s_.collection;
+  std::string text = TrimSpaces(raw);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == '\t')) text.pop_back();
+  const std::string upper = UpperAscii(text);
+  ctx.Log("Drag/Drop File List: " + upper);
+  db.SelectChapterByKey(kChapterAll);
+  RebuildRecipes();
+  const int32_t savedChapter = ctx.settings.import_chapter;
+  ctx.settings.import_chapter = 0;
+  if (upper.find("HTTP") != std::string::npos && upper.find("://") != std::string::npos) {
+    // Web recipes arrive with the web import.
+    ctx.Log("URL Dropped: " + text);
+  } else {
+    std::vector<std::string> files = HandOverFileNames(text);
+    CollectionImportTarget target(db);
+    ImportFiles(ctx, target, s_.importFormat, files);
+  }
+  ctx.settings.import_chapter = savedChapter;
+}
+
+}  // namespace pantrela::ui

@@ -1,0 +1,297 @@
+#include "ui/screens.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "foundation/file.h"
+#include "foundation/shell.h"
+#include "platform/shell.h"
+#include "platform/window.h"
+
+namespace pantrela::ui {
+
+using namespace widgets;
+
+namespace {
+
+constexpr uint32_t kTabActive = Rgb(255, 214, 120);
+constexpr uint32_t kTabIdle = Rgb(196, 212, 222);
+constexpr uint32_t kPageColour = Rgb(226, 232, 236);
+
+const char* const kTabCaptions[6] = {"Index", "Recipe", "Grocery", "Meals", "Options", "About"};
+
+}  // namespace
+
+VendorAddresses VendorAddressesFrom(const char* base) {
+  std::string b = (base && *base) ? base : "https://pantrela.example/";
+  if (b.back() != '/') b += '/';
+  VendorAddresses v;
+  v.home = b;
+  v.guide = b + "guide/";
+  v.upgrade = b + "upgrade/";
+  v.newsletter = b + "newsletter/";
+  v.sites = b + "sites/";
+  v.antivirus = b + "help/clipboard-antivirus/";
+  // The support address lives at the site's host.
+  std::string host = b;
+  size_t scheme = host.find("://");
+  if (scheme != std::string::npos) host = host.substr(scheme + 3);
+  host = host.substr(0, host.find('/'));
+  if (host.empty()) host = "pantrela.example";
+  v.support = "support@" + host;
+  return v;
+}
+
+VendorAddresses VendorAddressesFromEnvironment() { return VendorAddressesFrom(std::getenv("PANTRELA_VENDOR_URL")); }
+
+std::string UpperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = char(c - 32);
+  return out;
+}
+
+std::vector<std::string> HandOverFileNames(const std::string& text) {
+  std::string list;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 3, "\" \"") == 0) {
+      list.push_back('\0');
+      i += 2;
+    } else if (text[i] != '"') {
+      list.push_back(text[i]);
+    }
+  }
+  std::vector<std::string> out;
+  size_t start = 0;
+  for (;;) {
+    size_t z = list.find('\0', start);
+    std::string name = list.substr(start, z == std::string::npos ? std::string::npos : z - start);
+    if (!name.empty()) out.push_back(name);
+    if (z == std::string::npos) break;
+    start = z + 1;
+  }
+  return out;
+}
+
+std::string HandOverText(const std::vector<std::string>& files) {
+  if (files.empty()) return {};
+  if (files.size() == 1) return files[0].find(' ') == std::string::npos ? files[0] : "\"" + files[0] + "\"";
+  std::string out;
+  for (const auto& f : files) {
+    if (!out.empty()) out += ' ';
+    out += "\"" + f + "\"";
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------- Screens
+
+Screens::Screens(AppContext& context, Collection& coll)
+    : ctx(context), collection(coll), gui(context), dialogs(gui), vendor(VendorAddressesFromEnvironment()),
+      index(*this) {
+  openAddress = [this](const std::string& address) { OpenWebAddress(ctx, address); };
+  openMail = [this](const std::string& to, const std::string& subject) {
+    std::string mailer = platform::FindExecutable("xdg-email");
+    if (mailer.empty()) return false;
+    return platform::StartDetached(mailer, {"--subject", subject, to}) == 0;
+  };
+}
+
+Screens::~Screens() = default;
+
+int Screens::StartScreenTimer() {
+  // The id is the tick count, kept clear of the fixed timer ids.
+  int id = int(SDL_GetTicks() % 1000000000u) + 1000;
+  gui.window.SetTimer(id, 300);
+  return id;
+}
+
+void Screens::AddTabBar(int& n) {
+  const int W = gui.Width();
+  gui.AddControl(n, kIdTopBar, kKindFill, 0, 0, W, kTabBarHeight, 0, kTopBarColour, 0, 0, "");
+  gui.AddControl(n, kIdDecoration, kKindBitmap, 6, -3, 6 + 48, kTabBarHeight, 0, kWhite, 0, 0, "GINGERBREAD_48");
+  gui.AddControl(n, kIdDecoration, kKindBitmap, 60, 2, 60 + 150, 2 + 40, 0, kWhite, 0, 0, "TITLE_LARGE");
+  int x = 222;
+  for (int i = 0; i < 6; ++i) {
+    int w = std::max(92, gui.canvas.TextWidth(gui.fonts[kFontTab], kTabCaptions[i]) + 30);
+    gui.AddControl(n, 3 + i, kKindTab, x, 9, x + w, kTabBarHeight, kTabActive, kTabIdle, kFontTab, 0,
+                   kTabCaptions[i]);
+    x += w + 4;
+  }
+  int k = gui.AddControl(n, kIdDecoration, kKindText, x + 14, 14, x + 200, 36, kWhite, 0, kFontSmall, 0,
+                         std::string("Version ") + kVersionText);
+  (void)k;
+}
+
+void Screens::RunLoop() {
+  ctx.screen = kScreenRecipes;
+  while (!ctx.Quitting()) {
+    switch (ctx.screen) {
+      case kScreenRecipes:
+        index.Run();
+        break;
+      case kScreenRecipe:
+      case kScreenGrocery:
+      case kScreenMeals:
+      case kScreenOptions:
+        RunPlaceholder();
+        break;
+      default:
+        RunAbout();
+        break;
+    }
+  }
+}
+
+void Screens::OnDrop(const SDL_Event& e) {
+  if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) {
+    if (e.drop.file) {
+      dropped_.push_back(platform::AnsiFromUtf8(e.drop.file));
+      SDL_free(e.drop.file);
+    }
+    return;
+  }
+  if (e.type == SDL_DROPCOMPLETE && !dropped_.empty()) {
+    // The same path as a second copy: the recipe screen picks it up.
+    std::string text = HandOverText(dropped_);
+    dropped_.clear();
+    WriteFileAtomic(ctx.files.handOver, text);
+    if (!ctx.busy && !ctx.popupUp) ctx.screen = kScreenRecipes;
+  }
+}
+
+// A page of a later part: the tab bar and an empty page.
+void Screens::RunPlaceholder() {
+  const int me = ctx.screen;
+  gui.window.redraw = true;
+  int timer = StartScreenTimer();
+  while (!ctx.Quitting() && ctx.screen == me) {
+    gui.WaitEvent(true);
+    if (ctx.Quitting() || ctx.screen != me) break;
+    if (gui.window.redraw) {
+      gui.window.redraw = false;
+      int n = 0;
+      gui.AddControl(n, kIdDecoration, kKindFill, 0, 0, gui.Width(), gui.Height(), 0, kPageColour, 0, 0, "");
+      AddTabBar(n);
+      gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+      gui.DrawAllControls();
+      gui.ShowAll();
+    }
+  }
+  gui.window.KillTimer(timer);
+}
+
+// ---------------------------------------------------------------- About
+
+void Screens::RunAbout() {
+  const int me = ctx.screen;
+  enum { kWeb = 200, kMail, kHelp, kUpgrade, kNews };
+  gui.window.redraw = true;
+  int timer = StartScreenTimer();
+  auto layout = [&] {
+    int n = 0;
+    const int W = gui.Width(), H = gui.Height();
+    gui.AddControl(n, kIdDecoration, kKindFill, 0, 0, W, H, 0, kPageColour, 0, 0, "");
+    AddTabBar(n);
+    const int left = std::max(40, W / 2 - 300), top = 80;
+    gui.AddControl(n, kIdDecoration, kKindBitmap, left, top, left + 48, top + 48, 0, kWhite, 0, 0, "GINGERBREAD_48");
+    gui.AddControl(n, kIdDecoration, kKindText, left + 70, top, W, top + 34, kBlack, 0, kFontHeading28, 0,
+                   std::string(kProgramName) + "  Version " + kVersionText);
+    gui.AddControl(n, kIdDecoration, kKindText, left + 70, top + 34, W, top + 56, kBlack, 0, kFontScreen, 0,
+                   std::string("Released ") + kReleaseDate);
+    struct Row {
+      int id;
+      const char* caption;
+      std::string text;
+    } rows[] = {{kWeb, "Web Page", " - " + vendor.home},
+                {kMail, "Email Us", " - " + vendor.support},
+                {kHelp, "Help", " - Online user guide"},
+                {kUpgrade, "Upgrade", " - Check for updates"},
+                {kNews, "Newsletter", " - Subscribe to our newsletter"}};
+    int y = top + 90;
+    for (const auto& r : rows) {
+      gui.AddControl(n, r.id, kKindButton, left, y, left + 150, y + 34, kBlack, kButtonFace, kFontButton, 0,
+                     r.caption);
+      gui.AddControl(n, kIdDecoration, kKindText, left + 165, y + 6, W - 10, y + 30, kBlack, 0, kFontScreen, 0,
+                     r.text);
+      y += 50;
+    }
+    gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  };
+  while (!ctx.Quitting() && ctx.screen == me) {
+    int id = gui.WaitEvent(true);
+    if (ctx.Quitting() || ctx.screen != me) break;
+    if (gui.window.redraw) {
+      gui.window.redraw = false;
+      layout();
+      gui.DrawAllControls();
+      gui.ShowAll();
+      continue;
+    }
+    switch (id) {
+      case kWeb: openAddress(vendor.home); break;
+      case kMail:
+        if (!openMail("mailto:" + vendor.support, std::string(kProgramName) + " " + kVersionText))
+          dialogs.Message("Unable to open email program?");
+        break;
+      case kHelp: openAddress(vendor.guide); break;
+      case kUpgrade: openAddress(vendor.upgrade); break;
+      case kNews: openAddress(vendor.newsletter); break;
+      default: continue;
+    }
+    gui.window.redraw = true;
+  }
+  gui.window.KillTimer(timer);
+}
+
+// ---------------------------------------------------------------- Program
+
+Program::Program(AppContext& context) : ctx(context), collection(context) {}
+
+Program::~Program() = default;
+
+bool Program::OpenWindow() {
+  screens = std::make_unique<Screens>(ctx, collection);
+  Screens& s = *screens;
+  if (!s.gui.Open()) {
+    std::fprintf(stderr, "Unable to create window\n");
+    ctx.Log("Unable to create window");
+    screens.reset();
+    return false;
+  }
+  ctx.dialogs = &s.dialogs;
+  s.gui.window.onOther = [&s](const SDL_Event& e) { s.OnDrop(e); };
+  SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+  s.startTick = int64_t(SDL_GetTicks64()) + 1;
+  // The first screen, empty until the lists are built.
+  ctx.screen = kScreenRecipes;
+  s.index.Layout();
+  s.index.Paint();
+  return true;
+}
+
+void Program::OpenDatabase() {
+  if (screens) screens->gui.window.SetBusy(true);
+  OpenCollection(collection);
+  if (screens) screens->gui.window.SetBusy(false);
+}
+
+void Program::Run() {
+  if (!screens) return;
+  screens->RunLoop();
+}
+
+void Program::Close() {
+  if (!screens) return;
+  // Let a held button go before the window does; pending messages are dropped.
+  for (int i = 0; i < 200 && SDL_GetMouseState(nullptr, nullptr) != 0; ++i) SDL_Delay(10);
+  SDL_PumpEvents();
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  if (ctx.dialogs == &screens->dialogs) ctx.dialogs = nullptr;
+  screens.reset();
+}
+
+}  // namespace pantrela::ui
