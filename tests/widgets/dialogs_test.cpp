@@ -285,6 +285,23 @@ TEST_F(Dialogs, QuittingEndsDialogsWithoutAChoice) {
   EXPECT_EQ(dialogs.Message("x"), 0);
 }
 
+TEST_F(Dialogs, ResizeDuringADialogRepaintsItAndKeepsTheScreensRedraw) {
+  int box = -1;
+  steps.push_back([&] {
+    SDL_SetWindowSize(gui.window.Handle(), 1100, 760);
+  });
+  steps.push_back([&] {
+    for (const auto& c : gui.table)
+      if (c.kind == kKindBox) box = gui.canvas.PixelAt(c.x1 + 3, c.y1 + 3);
+    PushKey(SDLK_RETURN);
+  });
+  EXPECT_EQ(dialogs.Message("Resize me"), 1);
+  EXPECT_EQ(box, int(kBoxFill));
+  EXPECT_EQ(gui.Width(), 1100);
+  EXPECT_TRUE(gui.window.redraw);  // the screen lays itself out afterwards
+  EXPECT_FALSE(ranOut);
+}
+
 TEST_F(Dialogs, BrowseFilesIsNotBuiltYet) {
   std::string folder = "/tmp/", file = "a.txt";
   EXPECT_FALSE(dialogs.BrowseFiles("Open", folder, file));

@@ -92,6 +92,12 @@ TEST_F(WindowInput, WindowIsTitledAndLimitedInSize) {
   EXPECT_EQ(h, 550);
   EXPECT_EQ(gui.Width(), 1000);
   EXPECT_EQ(gui.Height(), 700);
+  // Placed where the settings say.
+  platform::WindowRect r = gui.window.OuterRect();
+  EXPECT_EQ(r.x, 10);
+  EXPECT_EQ(r.y, 10);
+  EXPECT_EQ(r.w, 1000);
+  EXPECT_EQ(r.h, 700);
   // While busy a size change is refused: buffer and placement stay.
   gui.window.SetBusy(true);
   EXPECT_TRUE(ctx.busy);
@@ -102,6 +108,17 @@ TEST_F(WindowInput, WindowIsTitledAndLimitedInSize) {
   EXPECT_FALSE(gui.window.redraw);
   gui.window.SetBusy(false);
   EXPECT_FALSE(ctx.busy);
+}
+
+TEST_F(WindowInput, TooSmallSettingsOpenAtTheMinimum) {
+  AppContext small;
+  small.settings.window_wide = 300;
+  small.settings.window_high = 200;
+  Gui g(small);
+  ASSERT_TRUE(g.Open());
+  EXPECT_EQ(g.window.OuterRect().w, 790);
+  EXPECT_EQ(g.window.OuterRect().h, 550);
+  EXPECT_EQ(g.Width(), 790);
 }
 
 TEST_F(WindowInput, SizeChangeResizesTheBufferAndRecordsPlacement) {
