@@ -153,8 +153,13 @@ StartResult StartUp(Application& app) {
   AppContext& ctx = app.ctx;
   const StartOptions& opt = app.options;
 
-  // 1. Screen metrics; no screen yet.
+  // 1. Screen metrics; no screen yet. Without a display the work area stays
+  // the fixed 1920 x 1080 one.
   ctx.screen = kScreenNone;
+  if (opt.withWindow) {
+    WorkArea& w = ctx.workArea;
+    platform::DisplayWorkArea(w.left, w.top, w.right, w.bottom);
+  }
   if (!app.RunStage(Stage::Display)) return StartResult::Failed;
 
   // 2. Program folder, data folder and every data-file path.

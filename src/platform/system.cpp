@@ -1,11 +1,13 @@
 #include "platform/system.h"
 
+#include <SDL.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 
 namespace pantrela::platform {
 
@@ -84,6 +86,27 @@ std::string SpecialFolderPath(SpecialFolder which) {
   }
   p = WithSlash(p);
   return p.size() < 5 ? std::string() : p;
+}
+
+bool DisplayWorkArea(int& left, int& top, int& right, int& bottom) {
+  const char* x = std::getenv("DISPLAY");
+  const char* w = std::getenv("WAYLAND_DISPLAY");
+  if (!(x && *x) && !(w && *w)) return false;
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) return false;
+  // The video subsystem is reference-counted: this leaves a window layer
+  // that already runs untouched.
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  SDL_Rect r;
+  bool ok = SDL_GetDisplayUsableBounds(0, &r) == 0 && r.w > 0 && r.h > 0;
+  if (ok) {
+    left = r.x;
+    top = r.y;
+    right = r.x + r.w;
+    bottom = r.y + r.h;
+  }
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  return ok;
 }
 
 }  // namespace pantrela::platform

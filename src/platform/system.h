@@ -20,4 +20,9 @@ enum class SpecialFolder { Desktop, Documents, LocalAppData, ProgramFiles, Temp,
 // The folder with a trailing '/', or "" when there is none.
 std::string SpecialFolderPath(SpecialFolder which);
 
+// The usable area of the first display (without panels and docks), in
+// screen pixels. False, leaving the values alone, when there is no display
+// to ask (no DISPLAY or WAYLAND_DISPLAY, or an offscreen video driver).
+bool DisplayWorkArea(int& left, int& top, int& right, int& bottom);
+
 }  // namespace pantrela::platform
