@@ -117,6 +117,7 @@ class MealMasterReader {
     servings_ = 0;
     b_.ResetImportRecipe();
     state_ = kSeekTitle;
+    afterRecipeHeader_ = false;
   }
 
   void MoveRightToLeft() {
@@ -134,10 +135,12 @@ class MealMasterReader {
   // The end of a recipe: "-----", "mmmmm", 77 dashes, or the header line of
   // the next recipe. A header line begins with "-----" or "mmmmm"; a line of
   // the directions that mentions "Meal-Master" and "recipe" is text.
-  static bool IsEndMarker(const std::string& lt) {
-    if (lt == "-----" || lt == "mmmmm" || (lt.size() == 77 && OnlyOf(lt, '-'))) return true;
+  static bool IsRecipeHeader(const std::string& lt) {
     return (StartsWith(lt, "-----") || StartsWith(lt, "mmmmm")) && lt.find("master") != std::string::npos &&
            lt.find("recipe") != std::string::npos;
+  }
+  static bool IsEndMarker(const std::string& lt) {
+    return lt == "-----" || lt == "mmmmm" || (lt.size() == 77 && OnlyOf(lt, '-')) || IsRecipeHeader(lt);
   }
 
   void OneLine(const std::string& line) {
@@ -155,6 +158,22 @@ class MealMasterReader {
       title_ = std::string(textops::TrimSpaces(std::string_view(t).substr(7)));
       state_ = kHeader;
       return;
+    }
+    if (state_ == kSeekTitle) {
+      // A recipe whose header block lacks its title line: after the header
+      // line of a recipe, an ingredient line starts an untitled recipe
+      // rather than being skipped with everything after it.
+      if (afterRecipeHeader_ && LooksLikeIngredient(raw)) {
+        afterRecipeHeader_ = false;
+        state_ = kHeader;
+        AddIngredientLine(raw);
+        state_ = kIngredients;
+        return;
+      }
+      if (IsRecipeHeader(lt)) afterRecipeHeader_ = true;
+      else if (!t.empty() && !StartsWith(lt, "categories: ") && !StartsWith(lt, "yield: ") &&
+               !StartsWith(lt, "servings: "))
+        afterRecipeHeader_ = false;
     }
     if (state_ == kHeader && StartsWith(lt, "categories: ")) {
       std::string c(textops::TrimSpaces(std::string_view(t).substr(12)));
@@ -188,6 +207,7 @@ class MealMasterReader {
     // ingredient and the recipes after it would run into this one.
     if ((state_ == kIngredients || state_ == kHeader) && IsEndMarker(lt)) {
       EndRecipe();
+      afterRecipeHeader_ = IsRecipeHeader(lt);
       return;
     }
     // In the header an empty line after an empty line changes nothing, so a
@@ -202,6 +222,7 @@ class MealMasterReader {
     }
     if (state_ == kDirections && IsEndMarker(lt)) {
       EndRecipe();
+      afterRecipeHeader_ = IsRecipeHeader(lt);
       return;
     }
     if (state_ == kDirections) {
@@ -276,6 +297,7 @@ class MealMasterReader {
   std::string title_, category_, previous_;
   int servings_ = 0;
   int state_ = kSeekTitle;
+  bool afterRecipeHeader_ = false;
 };
 
 }  // namespace

@@ -116,11 +116,17 @@ TEST_F(ImportTest, MealMasterHeaderVariants) {
                      "      Title: Packed\r\n      Yield: 1\r\n      1 c  Rice\r\n\r\n  Boil.\r\n-----\r\n"
                      // Nothing but a header.
                      "      Title: Empty\r\nMMMMM\r\n"
-                     "      Title: After\r\n\r\n      1 ts Salt\r\n\r\n  Stir.\r\n-----\r\n";
+                     "      Title: After\r\n\r\n      1 ts Salt\r\n\r\n  Stir.\r\n-----\r\n"
+                     // No header block after the header line; then a stray line that starts nothing.
+                     "---------- Recipe via Meal-Master (tm) v8.01\r\n\r\n      1 c  Oats\r\n\r\n  Soak.\r\n-----\r\n"
+                     "Some text\r\n      1 c  Lost\r\n";
   ctx.settings.import_chapter = 1;
-  EXPECT_EQ(ImportText(file), 4);
+  EXPECT_EQ(ImportText(file), 5);
   auto stored = Stored();
-  ASSERT_EQ(stored.size(), 4u);
+  ASSERT_EQ(stored.size(), 5u);
+  EXPECT_EQ(stored[4].title, "* Untitled Recipe");
+  EXPECT_EQ(stored[4].ingredients, "1 cup Oats\r");
+  EXPECT_EQ(stored[4].directions, "Soak.\r");
   EXPECT_EQ(stored[0].chapter, "Breads");
   EXPECT_EQ(stored[0].servings, 2);
   EXPECT_EQ(stored[0].ingredients, "2 cups Flour\r");
@@ -302,7 +308,7 @@ TEST_F(ImportTest, MealMasterBadInputKeepsWhatWasStored) {
 namespace pantrela::testing {
 namespace {
 
-// Fourteen titled recipes in three header styles, some laid out loosely.
+// Fifteen recipes in three header styles, some laid out loosely.
 // The other program's own parse (silver-bullet_input.json) is the reference
 // for titles, ingredient counts and directions; where the format leaves the
 // layout ambiguous the differences are noted.
@@ -312,9 +318,9 @@ TEST_F(ImportTest, RealMealMasterHeaderStyles) {
   ctx.settings.import_chapter = 1;
   int format = 0;
   const std::string path = shared + "mealmaster/silver-bullet_input.mmf";
-  ASSERT_EQ(ImportList({path}, format), 14);
+  ASSERT_EQ(ImportList({path}, format), 15);
   auto stored = Stored();
-  ASSERT_EQ(stored.size(), 14u);
+  ASSERT_EQ(stored.size(), 15u);
   struct Expect {
     const char* title;
     const char* chapter;
@@ -331,7 +337,8 @@ TEST_F(ImportTest, RealMealMasterHeaderStyles) {
       {"Recipe 4", "Casserole", 8, 9, "Recipe by: From recipe files of Martha"},
       {"Recipe 5", "Casserole", 8, 7, "Thaw potatoes"},
       {"Recipe 6", "Casserole", 8, 7, "Thaw potatoes"},
-      // Recipe 7 has no title line and is not a recipe to this reader.
+      // The seventh recipe has no header block at all.
+      {"* Untitled Recipe", "* Imported Recipes", 0, 7, "Thaw potatoes"},
       {"Recipe 8", "Casserole", 8, 2, "Recipe by:"},
       {"Recipe 9", "Casserole", 8, 0, ""},
       {"Recipe 10", "Soup/Stew", 6, 13, "This is a rather rustic soup."},
@@ -349,8 +356,8 @@ TEST_F(ImportTest, RealMealMasterHeaderStyles) {
     if (expect[i].ingredientLines >= 0) EXPECT_EQ(int(Lines(stored[i].ingredients).size()), expect[i].ingredientLines);
     EXPECT_EQ(stored[i].directions.rfind(expect[i].directionsStart, 0), 0u) << stored[i].directions;
   }
-  EXPECT_EQ(Lines(stored[8].ingredients)[2], "3 medium Leeks; the white parts only chopped or cut into 1/4-inch rounds");
-  EXPECT_EQ(Lines(stored[8].ingredients)[9], "6 cups Loosely packed sorrel leaves the stems removed and leaves roughly chopped");
+  EXPECT_EQ(Lines(stored[9].ingredients)[2], "3 medium Leeks; the white parts only chopped or cut into 1/4-inch rounds");
+  EXPECT_EQ(Lines(stored[9].ingredients)[9], "6 cups Loosely packed sorrel leaves the stems removed and leaves roughly chopped");
 }
 
 }  // namespace
