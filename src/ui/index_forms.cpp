@@ -97,7 +97,8 @@ bool IndexScreen::FindForm(SearchRequest& request) {
   const bool busyWas = ctx.busy;
   ctx.busy = true;
   const int FH = g.fonts.fieldHeight;
-  const int W = 600, H = 110 + 3 * (FH + 14) + 60;
+  // Title, three rows, the buttons.
+  const int W = 600, H = 60 + (FH + 14) + (FH + 18) + FH + 24 + 30 + 18;
   const int left = g.Width() / 2 - W / 2, top = g.Height() / 2 - H / 2;
   const int capX = left + 200, fieldX = capX + 10, fieldX2 = left + W - 30;
   bool result = false;
@@ -139,7 +140,7 @@ bool IndexScreen::FindForm(SearchRequest& request) {
                    names[i]);
       x += 24 + tw + 24;
     }
-    const int by = top + H - 48, bw = 110, bx = left + W / 2 - bw - 10;
+    const int by = top + H - 48, bw = 110, bx = left + W / 2 - bw - 10;  // 18 px under the buttons
     g.AddControl(n, kIdOk, kKindButton, bx, by, bx + bw, by + 30, kBlack, kButtonFace, kFontButton, 0, "OK");
     g.AddControl(n, kIdCancel, kKindButton, bx + bw + 20, by, bx + 2 * bw + 20, by + 30, kBlack, kButtonFace,
                  kFontButton, 0, "Cancel");

@@ -247,12 +247,19 @@ void IndexScreen::PaintScrollBar(int index) {
 void IndexScreen::RepaintList(bool chapters) {
   double t0 = NowMs();
   Gui& g = s_.gui;
+  // Both controls are drawn, then shown in one copy to the window.
+  int x1 = 1 << 30, y1 = 1 << 30, x2 = -1, y2 = -1;
   for (int id : {chapters ? kIdChapterList : kIdRecipeList, chapters ? kIdChapterBar : kIdRecipeBar}) {
     int i = g.Find(id);
     if (i < 0) continue;
     g.DrawControl(i);
-    g.ShowControl(i);
+    const Control& c = g.table[size_t(i)];
+    x1 = std::min(x1, c.x1);
+    y1 = std::min(y1, c.y1);
+    x2 = std::max(x2, c.x2);
+    y2 = std::max(y2, c.y2);
   }
+  if (x2 >= x1) g.ShowBuffer(x1, y1, x2 - x1 + 1, y2 - y1 + 1);
   lastRepaintMs = NowMs() - t0;
 }
 

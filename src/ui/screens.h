@@ -119,6 +119,8 @@ class IndexScreen {
   // The text shown beside the check-all box ("1,234 Recipes").
   std::string ChapterCountText() const;
   std::string RecipeCountText() const;
+  // Scrolls a list by pixels and repaints it when it moved.
+  void ScrollBy(bool chapters, int pixels);
   // Times of the last rebuild of the recipe list and the last list repaint.
   double lastRebuildMs = 0, lastRepaintMs = 0;
   int64_t seenStartTick = -1;
@@ -131,7 +133,6 @@ class IndexScreen {
   void ClampScroll(bool chapters);
   void RepaintList(bool chapters);
   void RepaintCounts();
-  void ScrollBy(bool chapters, int pixels);
   void PressInList(bool chapters);
   void DragInList();
   void ReleaseInList();
