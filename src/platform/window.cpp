@@ -137,6 +137,10 @@ Window::~Window() {
 
 bool Window::Open() {
   if (window_) return true;
+  // The whole interface is painted in memory: the system's own window
+  // framebuffer (shared memory on X11) shows it fastest, without a GL
+  // texture in between.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) return false;
   sdlStarted_ = true;
   timerEvent_ = RegisteredTimerEvent();
@@ -166,8 +170,12 @@ bool Window::Open() {
     }
     cairo_surface_destroy(icon);
   }
-  renderer_ = SDL_CreateRenderer(window_, -1, 0);
-  if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  // The window's own surface takes the back buffer's changed rectangles
+  // directly; a renderer with a texture only where there is no surface.
+  if (!SDL_GetWindowSurface(window_)) {
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  }
   SDL_ShowWindow(window_);
   if (s.window_state == 3) SDL_MaximizeWindow(window_);
   ReadClientSize();
@@ -474,7 +482,35 @@ void Window::Record(const SDL_Event& e) {
 }
 
 void Window::Present(const uint8_t* pixels, int stride, int bufW, int bufH, int x, int y, int w, int h) {
-  if (!renderer_ || !pixels || bufW <= 0 || bufH <= 0) return;
+  if (!window_ || !pixels || bufW <= 0 || bufH <= 0) return;
+  if (!renderer_) {
+    SDL_Surface* ws = SDL_GetWindowSurface(window_);
+    if (!ws) return;
+    x = std::max(0, x);
+    y = std::max(0, y);
+    w = std::min({w, bufW - x, ws->w - x});
+    h = std::min({h, bufH - y, ws->h - y});
+    if (w <= 0 || h <= 0) return;
+    SDL_Rect r{x, y, w, h};
+    Uint32 f = ws->format->format;
+    if (f == SDL_PIXELFORMAT_ARGB8888 || f == SDL_PIXELFORMAT_RGB888) {
+      // Same byte layout as the back buffer (opaque): copy rows.
+      if (SDL_MUSTLOCK(ws)) SDL_LockSurface(ws);
+      for (int row = 0; row < h; ++row)
+        std::memcpy(static_cast<uint8_t*>(ws->pixels) + size_t(y + row) * ws->pitch + size_t(x) * 4,
+                    pixels + size_t(y + row) * stride + size_t(x) * 4, size_t(w) * 4);
+      if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
+    } else {
+      SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(pixels), bufW, bufH, 32, stride,
+                                                            SDL_PIXELFORMAT_ARGB8888);
+      if (!src) return;
+      SDL_Rect d = r;
+      SDL_BlitSurface(src, &r, ws, &d);
+      SDL_FreeSurface(src);
+    }
+    SDL_UpdateWindowSurfaceRects(window_, &r, 1);
+    return;
+  }
   if (!texture_ || texW_ != bufW || texH_ != bufH) {
     if (texture_) SDL_DestroyTexture(texture_);
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, bufW, bufH);

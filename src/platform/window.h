@@ -102,7 +102,9 @@ class Window {
   bool TimerRunning(int id) const;
 
   // Copies the rectangle (x, y, w, h) of `pixels` (ARGB32 rows of `stride`
-  // bytes, bufW x bufH) to the window and presents it.
+  // bytes, bufW x bufH) to the window and shows it: through the window's
+  // surface, updating only that rectangle, or where the system gives no
+  // surface through a streaming texture.
   void Present(const uint8_t* pixels, int stride, int bufW, int bufH, int x, int y, int w, int h);
 
   // The busy mark refuses resizing and maximising.
