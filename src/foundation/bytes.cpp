@@ -1,6 +1,7 @@
 #include "foundation/bytes.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -30,6 +31,13 @@ std::string BufferResizeFailureText(size_t size) {
   return "(" + Plain(int64_t(size)) + " bytes) Please restart your computer.";
 }
 
+// An allocation failure is never silent: without a dialog it goes to
+// standard error.
+static void ReportFailure(Dialogs* dialogs, const char* title, const std::string& text) {
+  if (dialogs) dialogs->SystemMessage(title, text);
+  else std::fprintf(stderr, "%s %s\n", title, text.c_str());
+}
+
 bool ByteImage::Create(size_t size, Dialogs* dialogs) {
   if (size == 0) return true;
   try {
@@ -37,11 +45,11 @@ bool ByteImage::Create(size_t size, Dialogs* dialogs) {
     return true;
   } catch (const std::bad_alloc&) {
     Free();
-    if (dialogs) dialogs->SystemMessage("Error creating memory buffer!", BufferCreateFailureText(size));
+    ReportFailure(dialogs, "Error creating memory buffer!", BufferCreateFailureText(size));
     return false;
   } catch (const std::length_error&) {
     Free();
-    if (dialogs) dialogs->SystemMessage("Error creating memory buffer!", BufferCreateFailureText(size));
+    ReportFailure(dialogs, "Error creating memory buffer!", BufferCreateFailureText(size));
     return false;
   }
 }
@@ -53,7 +61,7 @@ bool ByteImage::Resize(size_t size, Dialogs* dialogs) {
     return true;
   } catch (const std::exception&) {
     Free();
-    if (dialogs) dialogs->SystemMessage("Error resizing memory buffer!", BufferResizeFailureText(size));
+    ReportFailure(dialogs, "Error resizing memory buffer!", BufferResizeFailureText(size));
     return false;
   }
 }

@@ -23,6 +23,10 @@ File& File::operator=(File&& o) noexcept {
   if (this != &o) {
     Close();
     fd_ = o.fd_;
+    pos_ = o.pos_;
+    readOnly_ = o.readOnly_;
+    ahead_ = std::move(o.ahead_);
+    aheadAt_ = o.aheadAt_;
     o.fd_ = -1;
   }
   return *this;
@@ -44,13 +48,16 @@ File File::Open(char mode, const std::string& path) {
     // simply reads as empty.
     f.fd_ = -1;
   }
-  if (f.fd_ >= 0 && mode == 'a') ::lseek(f.fd_, 0, SEEK_END);
+  f.readOnly_ = mode == 'i';
+  if (f.fd_ >= 0 && mode == 'a') f.pos_ = f.Size();
   return f;
 }
 
 void File::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  pos_ = 0;
+  ahead_.clear();
 }
 
 uint64_t File::Size() const {
@@ -59,14 +66,10 @@ uint64_t File::Size() const {
   return uint64_t(st.st_size);
 }
 
-uint64_t File::Tell() const {
-  if (fd_ < 0) return 0;
-  off_t p = ::lseek(fd_, 0, SEEK_CUR);
-  return p < 0 ? 0 : uint64_t(p);
-}
+uint64_t File::Tell() const { return fd_ < 0 ? 0 : pos_; }
 
 void File::Seek(uint64_t position) {
-  if (fd_ >= 0) ::lseek(fd_, off_t(position), SEEK_SET);
+  if (fd_ >= 0 && position <= uint64_t(INT64_MAX)) pos_ = position;
 }
 
 int64_t File::Read(void* target, int64_t count) {
@@ -74,11 +77,12 @@ int64_t File::Read(void* target, int64_t count) {
   int64_t done = 0;
   auto* p = static_cast<char*>(target);
   while (done < count) {
-    ssize_t n = ::read(fd_, p + done, size_t(count - done));
+    ssize_t n = ::pread(fd_, p + done, size_t(count - done), off_t(pos_ + uint64_t(done)));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += n;
   }
+  pos_ += uint64_t(done);
   return done;
 }
 
@@ -98,12 +102,14 @@ int64_t File::Write(const void* source, int64_t count) {
   if (fd_ < 0 || count <= 0) return 0;
   int64_t done = 0;
   auto* p = static_cast<const char*>(source);
+  ahead_.clear();
   while (done < count) {
-    ssize_t n = ::write(fd_, p + done, size_t(count - done));
+    ssize_t n = ::pwrite(fd_, p + done, size_t(count - done), off_t(pos_ + uint64_t(done)));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += n;
   }
+  pos_ += uint64_t(done);
   return done;
 }
 
@@ -123,22 +129,51 @@ void File::WriteText(std::string_view text, bool lineFlag) {
 }
 
 void File::ReadLine(std::string& line, int stripCR) {
+  if (fd_ < 0) return;
   uint64_t p = Tell();
-  uint64_t size = Size();
-  if (fd_ < 0 || p >= size) return;
+  // A full 260-byte window inside the read-ahead block needs no system call.
+  const bool inAhead = readOnly_ && p >= aheadAt_ && p + 260 <= aheadAt_ + ahead_.size();
+  uint64_t size = inAhead ? p + 260 : Size();
+  if (p >= size) return;
   char buf[260];
-  int64_t n = Read(buf, int64_t(std::min<uint64_t>(260, size - p)));
-  if (n <= 0) return;
-  // 1-based positions within what was read; 0 when absent.
-  int64_t c = 0, l = 0, s = 0;
-  for (int64_t i = 0; i < n; ++i) {
-    if (!c && buf[i] == '\r') c = i + 1;
-    if (!l && buf[i] == '\n') l = i + 1;
+  int64_t want = int64_t(std::min<uint64_t>(260, size - p));
+  int64_t n;
+  if (readOnly_) {
+    // Text files are read line by line: serve the 260 bytes from a larger
+    // read-ahead block instead of a system call per line.
+    if (!inAhead && (p < aheadAt_ || p + uint64_t(want) > aheadAt_ + ahead_.size())) {
+      ahead_.resize(65536);
+      int64_t got = 0;
+      while (got < int64_t(ahead_.size())) {
+        ssize_t r = ::pread(fd_, ahead_.data() + got, ahead_.size() - size_t(got), off_t(p + uint64_t(got)));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += r;
+      }
+      ahead_.resize(size_t(got));
+      aheadAt_ = p;
+    }
+    n = std::min<int64_t>(want, int64_t(aheadAt_ + ahead_.size() - p));
+    if (n <= 0) return;
+    std::memcpy(buf, ahead_.data() + (p - aheadAt_), size_t(n));
+    pos_ = p + uint64_t(n);
+  } else {
+    n = Read(buf, want);
   }
-  for (int64_t i = std::min<int64_t>(n, 256); i-- > 0;) {
-    if (buf[i] == ' ') {
-      s = i + 1;
-      break;
+  if (n <= 0) return;
+  // 1-based positions within what was read; 0 when absent. The last space
+  // matters only for a line without a break.
+  const void* cr = std::memchr(buf, '\r', size_t(n));
+  const void* lf = std::memchr(buf, '\n', size_t(n));
+  int64_t c = cr ? static_cast<const char*>(cr) - buf + 1 : 0;
+  int64_t l = lf ? static_cast<const char*>(lf) - buf + 1 : 0;
+  int64_t s = 0;
+  if (c == 0 && l == 0) {
+    for (int64_t i = std::min<int64_t>(n, 256); i-- > 0;) {
+      if (buf[i] == ' ') {
+        s = i + 1;
+        break;
+      }
     }
   }
   const bool strip = stripCR != 0;

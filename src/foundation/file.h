@@ -19,7 +19,10 @@ class File {
  public:
   File() = default;
   ~File() { Close(); }
-  File(File&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+  File(File&& o) noexcept
+      : fd_(o.fd_), pos_(o.pos_), readOnly_(o.readOnly_), ahead_(std::move(o.ahead_)), aheadAt_(o.aheadAt_) {
+    o.fd_ = -1;
+  }
   File& operator=(File&& o) noexcept;
   File(const File&) = delete;
   File& operator=(const File&) = delete;
@@ -54,10 +57,17 @@ class File {
   bool AtEnd() const { return Tell() >= Size(); }
   // fsync; false when it failed.
   bool Sync();
+  // The descriptor, for positioned calls (pread, ftruncate). The handle keeps
+  // its own position: Tell and Seek never move the descriptor's.
   int fd() const { return fd_; }
 
  private:
   int fd_ = -1;
+  uint64_t pos_ = 0;
+  bool readOnly_ = false;
+  // Read-ahead of a read-only file for the line reader: bytes from aheadAt_.
+  std::string ahead_;
+  uint64_t aheadAt_ = 0;
 };
 
 // Whole-file helpers.

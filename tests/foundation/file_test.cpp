@@ -123,6 +123,29 @@ TEST(File, ReadLineCutsLongLinesAtTheLastSpace) {
   EXPECT_EQ(solid[3].size(), 220u);
 }
 
+TEST(File, ReadLineAcrossLargeFilesAndSeeks) {
+  TempDir dir;
+  std::string text;
+  std::vector<std::string> expected;
+  for (int i = 0; text.size() < 200000; ++i) {
+    std::string line = "line " + std::to_string(i) + std::string(size_t(i % 50), 'x');
+    expected.push_back(line);
+    text += line + (i % 3 ? "\r\n" : "\n");
+  }
+  WriteBytes(dir / "big.txt", text);
+  EXPECT_EQ(ReadAllLines(dir / "big.txt", 1), expected);
+  File f = File::Open('i', dir / "big.txt");
+  std::string line;
+  f.ReadLine(line, 1);
+  f.Seek(text.size() - 10);
+  f.ReadLine(line, 1);
+  EXPECT_EQ(line, text.substr(text.size() - 10, text.back() == '\n' ? 10 - (text[text.size() - 2] == '\r' ? 2 : 1) : 10));
+  f.Seek(0);
+  f.ReadLine(line, 1);
+  EXPECT_EQ(line, expected[0]);
+  EXPECT_EQ(f.Tell(), 7u);  // "line 0" LF
+}
+
 TEST(File, ReadLineAtTheEndKeepsThePreviousLine) {
   TempDir dir;
   WriteBytes(dir / "one.txt", "only\r\n");
