@@ -399,6 +399,8 @@ void Window::Record(const SDL_Event& e) {
           if (onExpose) onExpose();
           break;
         default:
+          // Focus gained and the like: the clipboard watch looks at them.
+          if (onOther) onOther(e);
           break;
       }
       break;

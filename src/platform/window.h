@@ -126,7 +126,7 @@ class Window {
   // Called when the window needs its image again (exposed, restored).
   std::function<void()> onExpose;
   // Called when the last message was one the window does not handle itself
-  // (drops, clipboard); the owner may look at it.
+  // (file drops, clipboard updates, focus gained); the owner may look at it.
   std::function<void(const SDL_Event&)> onOther;
 
   // A redraw was requested (size change); screens clear it.
