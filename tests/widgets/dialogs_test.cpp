@@ -244,6 +244,30 @@ TEST_F(Dialogs, PopupListScrollsLongLists) {
     PushKey(SDLK_RETURN);
   });
   EXPECT_EQ(dialogs.PopupList(100, gui.Height() - 200, 200, entries), 39);
+
+  // Holding the down arrow scrolls; a click then chooses from the rows shown.
+  int thumbBefore = 0, thumbAfter = 0;
+  steps.push_back([&] {
+    thumbBefore = C(kIdScrollThumb).y1;
+    PushMove(CX(kIdScrollDown), CY(kIdScrollDown));
+    PushButton(true, CX(kIdScrollDown), CY(kIdScrollDown));
+  });
+  steps.push_back([&] {
+    SDL_Delay(200);  // repeats run meanwhile
+  });
+  steps.push_back([&] {
+    PushButton(false, CX(kIdScrollDown), CY(kIdScrollDown));
+  });
+  steps.push_back([&] {
+    thumbAfter = C(kIdScrollThumb).y1;
+    const Control& list = C(kIdDropList);
+    PushClick(list.x1 + 20, list.y1 + 1 + 5);  // the first row shown
+  });
+  int chosen = dialogs.PopupList(100, gui.Height() - 200, 200, entries);
+  EXPECT_GT(thumbAfter, thumbBefore);
+  EXPECT_GT(chosen, 0);
+  EXPECT_LT(chosen, 40);
+  EXPECT_FALSE(ranOut);
 }
 
 TEST_F(Dialogs, ProgressWindowPercentRedrawsAndKeyStop) {
