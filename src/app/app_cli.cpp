@@ -20,8 +20,9 @@ std::vector<Command>& Registry() {
 // Ctrl-C and termination set the quit flag, so long operations end at their
 // next poll and the shut-down still runs.
 std::atomic<int>* g_quitFlag = nullptr;
-extern "C" void OnSignal(int) {
+extern "C" void OnSignal(int sig) {
   if (g_quitFlag) g_quitFlag->store(1);
+  std::signal(sig, SIG_DFL);  // a second Ctrl-C ends the process at once
 }
 
 void Usage(std::FILE* out) {

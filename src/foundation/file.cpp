@@ -348,6 +348,10 @@ void ShellDelete(bool recycle, const std::string& path) {
     ::globfree(&g);
     return;
   }
+  // "." and ".." (as a wildcard like ".*" finds them) name no item of their
+  // own; deleting them would take the folder or its parent.
+  std::string last = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+  if (last == "." || last == "..") return;
   if (!Exists(path)) return;
   if (recycle && MoveToTrash(path)) return;
   if (IsDirectory(path)) DeleteTree(path);

@@ -236,6 +236,14 @@ TEST(File, ShellDeleteToTrashOrPlain) {
   WriteBytes(dir / "x2.tmp", "2");
   ShellDelete(false, dir / "x*.tmp");
   EXPECT_EQ(Exists(dir / "x*.tmp"), 0);
+  // A wildcard that also finds "." and ".." takes only the real items.
+  CreateFolders(dir / "box/inner");
+  WriteBytes(dir / "box/inner/.hidden", "h");
+  WriteBytes(dir / "box/keep.txt", "k");
+  ShellDelete(false, dir / "box/inner/.*");
+  EXPECT_EQ(Exists(dir / "box/inner/.hidden"), 0);
+  EXPECT_TRUE(IsDirectory(dir / "box/inner"));
+  EXPECT_EQ(ReadBytes(dir / "box/keep.txt"), "k");
   if (oldData.empty()) ::unsetenv("XDG_DATA_HOME");
   else ::setenv("XDG_DATA_HOME", oldData.c_str(), 1);
 }
