@@ -407,6 +407,15 @@ void Window::Record(const SDL_Event& e) {
     case SDL_TEXTINPUT: {
       std::string ansi = AnsiFromUtf8(e.text.text);
       if (!ansi.empty()) in_.charKey = static_cast<unsigned char>(ansi[0]);
+      // Several characters at once (an input method): one message each.
+      for (size_t i = 1; i < ansi.size(); ++i) {
+        SDL_Event more{};
+        more.type = SDL_TEXTINPUT;
+        more.text.windowID = e.text.windowID;
+        std::string one = Utf8FromAnsi(ansi.substr(i, 1));
+        SDL_strlcpy(more.text.text, one.c_str(), sizeof(more.text.text));
+        SDL_PushEvent(&more);
+      }
       break;
     }
     case SDL_KEYDOWN: {

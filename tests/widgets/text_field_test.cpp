@@ -58,6 +58,17 @@ TEST_F(TextField, KeysEditMoveAndSelect) {
   }
 }
 
+TEST_F(TextField, TextOfSeveralCharactersInOneMessageIsTypedWhole) {
+  Field("", 10);
+  SDL_Event t{};
+  t.type = SDL_TEXTINPUT;
+  SDL_strlcpy(t.text.text, "d\xC3\xA9j\xC3\xA0", sizeof(t.text.text));
+  SDL_PushEvent(&t);
+  Feed();
+  Feed();  // the split characters queue behind the poll's end mark
+  EXPECT_EQ(F().caption, "d\xE9j\xE0");
+}
+
 TEST_F(TextField, FullFieldIgnoresTypingEvenOverASelection) {
   Field("abcde", 5);
   PushKey(SDLK_HOME, KMOD_LSHIFT);
