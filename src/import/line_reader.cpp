@@ -1,7 +1,6 @@
 #include "import/line_reader.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace pantrela {
 
@@ -30,14 +29,15 @@ bool LineReader::Next(std::string& line) {
   const size_t n = size_t(std::min<uint64_t>(260, size_ - position_));
   if (n == 0) return false;
   const char* p = buf_.data() + (position_ - bufStart_);
-  const char* cr = static_cast<const char*>(std::memchr(p, '\r', n));
-  const char* lf = static_cast<const char*>(std::memchr(p, '\n', n));
-  if (cr && (!lf || lf > cr)) {
-    line.assign(p, size_t(cr - p));
-    position_ += uint64_t(cr - p) + (lf == cr + 1 ? 2 : 1);
-  } else if (lf) {
-    line.assign(p, size_t(lf - p));
-    position_ += uint64_t(lf - p) + 1;
+  // The first CR or LF; only which comes first matters.
+  size_t brk = 0;
+  while (brk < n && p[brk] != '\r' && p[brk] != '\n') ++brk;
+  if (brk < n && p[brk] == '\r') {
+    line.assign(p, brk);
+    position_ += brk + (brk + 1 < n && p[brk + 1] == '\n' ? 2 : 1);
+  } else if (brk < n) {
+    line.assign(p, brk);
+    position_ += brk + 1;
   } else if (n < 260) {
     // The rest of the file is one unterminated last line: it is taken whole
     // rather than cut at its last space.
