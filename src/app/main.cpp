@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app_startup.h"
+#include "app/terminal_dialogs.h"
 #include "foundation/codepage.h"
 #include "platform/system.h"
 
@@ -24,6 +25,9 @@ int main(int argc, char** argv) {
   }
   // Files dropped on the program's icon or a web address.
   app.options.commandLine = pantrela::CommandLineText(rest);
+  // Until a window layer sets its own dialogs, messages go to the terminal.
+  pantrela::TerminalDialogs terminal(app.ctx, false);
+  app.ctx.dialogs = &terminal;
   pantrela::AddLayerSteps(app);
 
   switch (pantrela::StartUp(app)) {
@@ -38,5 +42,6 @@ int main(int argc, char** argv) {
                 pantrela::Cp1252ToUtf8(app.ctx.files.dataFolder).c_str());
   }
   pantrela::ShutDown(app);
+  app.ctx.dialogs = nullptr;
   return 0;
 }
