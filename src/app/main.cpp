@@ -1,6 +1,8 @@
 // The program: start-up, the screen loop, shut-down. Until the window
 // exists, a run performs the start-up, tells where its data folder is and
 // shuts down cleanly.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,6 +24,13 @@ int main(int argc, char** argv) {
     if (a == "--data-dir" && i + 1 < argc) app.options.dataDirOverride = argv[++i];
     else if (a.rfind("--data-dir=", 0) == 0) app.options.dataDirOverride = a.substr(11);
     else rest.push_back(a);
+  }
+  // The copy that imports the files may run in another folder: relative
+  // file names are made full here.
+  if (char* cwd = ::getcwd(nullptr, 0)) {
+    for (auto& a : rest)
+      if (!a.empty() && a[0] != '/' && a.find("://") == std::string::npos) a = std::string(cwd) + "/" + a;
+    std::free(cwd);
   }
   // Files dropped on the program's icon or a web address.
   app.options.commandLine = pantrela::CommandLineText(rest);

@@ -681,12 +681,18 @@ void IndexScreen::CleanUp() {
 bool IndexScreen::PollHandOver() {
   AppContext& ctx = s_.ctx;
   const std::string& path = ctx.files.handOver;
-  if (path.empty() || !Exists(path)) return false;
+  if (path.empty() || handOverStuck_ || !Exists(path) || IsDirectory(path)) return false;
   s_.gui.window.ShowState(ctx.settings.window_state);
   s_.gui.window.Raise();
   std::string text;
   ReadWholeFile(path, text);
   DeleteFile(path);
+  if (Exists(path)) {
+    // A hand-over that cannot be removed would be imported on every tick.
+    handOverStuck_ = true;
+    ctx.Log("Drag/Drop File List: " + path + " cannot be deleted");
+    return false;
+  }
   ProcessHandOverText(text);
   if (!ctx.Quitting() && ctx.screen == kScreenRecipes) {
     Layout();

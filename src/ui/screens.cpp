@@ -149,7 +149,8 @@ void Screens::RunLoop() {
 void Screens::OnDrop(const SDL_Event& e) {
   if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) {
     if (e.drop.file) {
-      dropped_.push_back(platform::AnsiFromUtf8(e.drop.file));
+      // File names stay the bytes the file system knows them by.
+      dropped_.push_back(e.drop.file);
       SDL_free(e.drop.file);
     }
     return;

@@ -156,6 +156,7 @@ class IndexScreen {
   bool drawn_ = false;
   int barDrag_ = 0;  // 252 or 302 while a scroll bar is dragged
   int barGrab_ = 0;
+  bool handOverStuck_ = false;
 };
 
 // The screen shell: window, dialogs, the collection and the loop.

@@ -287,6 +287,15 @@ TEST_F(UiTest, HandOverFileIsImportedOnTheTimerAndDropsTakeTheSamePath) {
   EXPECT_TRUE(found);
 }
 
+TEST_F(UiTest, HandOverThatIsAFolderIsLeftAlone) {
+  WriteSmallCollection();
+  Open();
+  ASSERT_TRUE(CreateFolders(ctx.files.handOver + "/"));
+  EXPECT_FALSE(Index().PollHandOver());
+  EXPECT_EQ(ReadBytes(ctx.files.statusLog).find("Drag/Drop File List"), std::string::npos);
+  EXPECT_EQ(Titles().size(), 4u);
+}
+
 TEST(HandOverText, QuotesAndSeparators) {
   EXPECT_EQ(HandOverText({"/a/b.mmf"}), "/a/b.mmf");
   EXPECT_EQ(HandOverText({"/a/my b.mmf"}), "\"/a/my b.mmf\"");

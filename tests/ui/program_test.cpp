@@ -19,14 +19,18 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-pid_t Start(const std::vector<std::string>& args) {
+pid_t Start(const std::vector<std::string>& args, const std::string& folder = "") {
   std::vector<char*> argv;
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  return pid;
+  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return rc == 0 ? pid : -1;
 }
 
 int WaitExit(pid_t pid) {
@@ -62,7 +66,8 @@ TEST(Program, SecondCopyWithMealMasterFileMakesTheFirstImportIt) {
                       10000));
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
 
-  pid_t second = Start({exe, "--data-dir", data, mm});
+  // Started in the file's folder with its bare name.
+  pid_t second = Start({exe, "--data-dir", data, "hand over.mmf"}, data);
   ASSERT_GT(second, 0);
   EXPECT_EQ(WaitExit(second), 0);  // it leaves the file and ends
   auto handed = Clock::now();
