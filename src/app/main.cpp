@@ -1,6 +1,6 @@
-// The program: start-up, the screen loop, shut-down. Until the window
-// exists, a run performs the start-up, tells where its data folder is and
-// shuts down cleanly.
+// The program: start-up, the screen loop, shut-down. Built without the
+// window layer, a run performs the start-up, tells where its data folder is
+// and shuts down cleanly.
 #include <unistd.h>
 
 #include <cstdio>

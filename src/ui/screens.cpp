@@ -121,9 +121,8 @@ void Screens::AddTabBar(int& n) {
                    kTabCaptions[i]);
     x += w + 4;
   }
-  int k = gui.AddControl(n, kIdDecoration, kKindText, x + 14, 14, x + 200, 36, kWhite, 0, kFontSmall, 0,
-                         std::string("Version ") + kVersionText);
-  (void)k;
+  gui.AddControl(n, kIdDecoration, kKindText, x + 14, 14, x + 200, 36, kWhite, 0, kFontSmall, 0,
+                 std::string("Version ") + kVersionText);
 }
 
 void Screens::RunLoop() {
