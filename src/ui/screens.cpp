@@ -111,7 +111,10 @@ int Screens::StartScreenTimer() {
 
 void Screens::AddTabBar(int& n) {
   const int W = gui.Width();
-  gui.AddControl(n, kIdTopBar, kKindFill, 0, 0, W, kTabBarHeight, 0, kTopBarColour, 0, 0, "");
+  // The bar is painted as decoration; the top bar control itself draws
+  // nothing, so pointing at it never paints over the tabs.
+  gui.AddControl(n, kIdDecoration, kKindFill, 0, 0, W, kTabBarHeight, 0, kTopBarColour, 0, 0, "");
+  gui.AddControl(n, kIdTopBar, 0, 0, 0, W, kTabBarHeight, 0, 0, 0, 0, "");
   gui.AddControl(n, kIdDecoration, kKindBitmap, 6, -3, 6 + 48, kTabBarHeight, 0, kWhite, 0, 0, "GINGERBREAD_48");
   gui.AddControl(n, kIdDecoration, kKindBitmap, 60, 2, 60 + 150, 2 + 40, 0, kWhite, 0, 0, "TITLE_LARGE");
   int x = 222;

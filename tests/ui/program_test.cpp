@@ -192,6 +192,25 @@ TEST_F(UiTest, AboutButtonsOpenTheConfiguredAddresses) {
   EXPECT_EQ(subject, "Pantrela 9.68");
 }
 
+TEST_F(UiTest, PointingAtTheTitleAreaKeepsTheTabsPainted) {
+  WriteSmallCollection();
+  Open();
+  int before = -1, after = -1;
+  auto tabPixel = [&] {
+    const widgets::Control* tab = Gui().ById(kScreenRecipes);
+    return Gui().canvas.PixelAt(tab->x1 + 6, tab->y2 - 4);
+  };
+  steps.push_back([&] {
+    before = tabPixel();
+    PushMove(215, 5);  // the title area between the title image and the tabs
+  });
+  steps.push_back([&] { PushMove(215, 30); });
+  steps.push_back([&] { after = tabPixel(); });
+  Run();
+  EXPECT_EQ(after, before);
+  EXPECT_NE(before, int(widgets::kTopBarColour));
+}
+
 TEST_F(UiTest, TabsDoNotSwitchWhileBusy) {
   WriteSmallCollection();
   Open();
