@@ -172,6 +172,12 @@ StartResult StartUp(Application& app) {
   choice.dataDirOverride = opt.dataDirOverride;
   choice.envDataDir = opt.envDataDir;
   std::string data = ChooseDataFolder(choice);
+  // A relative --data-dir is taken from the current folder, so every path
+  // of the file table is a full one.
+  if (!data.empty() && data[0] != '/') {
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof cwd)) data = std::string(cwd) + "/" + data;
+  }
   // A fresh account may lack the parent folders too; create them all.
   if (data != programFolder) CreateFolders(data);
   ctx.SetFolders(programFolder, data);

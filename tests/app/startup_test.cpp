@@ -224,6 +224,16 @@ TEST(Companion, ExitStatusAndInfo) {
   // The run went through the whole start-up and shut-down.
   EXPECT_EQ(ReadBytes(fx.data + "status.log").rfind("Pantrela 9.68 Status Log\r\n", 0), 0u);
   EXPECT_EQ(Exists(fx.data + "Setup747.dat"), 1);
+  // A relative folder becomes a full path.
+  std::string cmd0 = "cd " + fx.dir.path() + " && " + PANTRELA_CLI_PATH + " --data-dir=data3 info 2>&1";
+  FILE* p0 = ::popen(cmd0.c_str(), "r");
+  ASSERT_NE(p0, nullptr);
+  std::string relOut;
+  char chunk[4096];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, p0)) > 0) relOut.append(chunk, got);
+  EXPECT_EQ(::pclose(p0), 0);
+  EXPECT_EQ(relOut.rfind("Data folder       " + fx.dir / "data3/\n", 0), 0u) << relOut;
   // The environment variable chooses the folder when no option is given.
   std::string envDir = fx.dir / "env/";
   std::string cmd = "PANTRELA_DATA_DIR=" + envDir + " " + PANTRELA_CLI_PATH + " --yes info 2>&1";
