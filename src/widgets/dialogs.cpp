@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "widgets/file_browser.h"
 #include "widgets/text_field.h"
 
 namespace pantrela::widgets {
@@ -526,7 +527,9 @@ int WindowDialogs::PopupList(int x, int y, int width, const std::vector<std::str
   return ShowDropList(x, y, width);
 }
 
-bool WindowDialogs::BrowseFiles(const std::string&, std::string&, std::string&) { return false; }
+bool WindowDialogs::BrowseFiles(const std::string& title, std::string& folder, std::string& fileName) {
+  return RunFileBrowser(gui_, *this, title, folder, fileName);
+}
 
 void WindowDialogs::ProgressOpen() {
   if (progress_.open) return;

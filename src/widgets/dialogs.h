@@ -72,7 +72,7 @@ class WindowDialogs : public Dialogs {
   int ChooseFromList(const std::string& prompt, const std::vector<std::string>& choices,
                      const std::string& buttons, int& selected) override;
   int PopupList(int x, int y, int width, const std::vector<std::string>& entries) override;
-  // The file and folder browser is not built yet: nothing is chosen.
+  // The file and folder browser (widgets/file_browser.h).
   bool BrowseFiles(const std::string& title, std::string& folder, std::string& fileName) override;
   void ProgressOpen() override;
   void ProgressUpdate(const std::string& title, const std::string& line2, double value, double maximum) override;

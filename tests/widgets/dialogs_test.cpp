@@ -326,11 +326,5 @@ TEST_F(Dialogs, ResizeDuringADialogRepaintsItAndKeepsTheScreensRedraw) {
   EXPECT_FALSE(ranOut);
 }
 
-TEST_F(Dialogs, BrowseFilesIsNotBuiltYet) {
-  std::string folder = "/tmp/", file = "a.txt";
-  EXPECT_FALSE(dialogs.BrowseFiles("Open", folder, file));
-  EXPECT_EQ(folder, "/tmp/");
-}
-
 }  // namespace
 }  // namespace pantrela::widgets::testing
