@@ -1,5 +1,7 @@
 #include "app/app_startup.h"
 
+#include <algorithm>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -245,6 +247,23 @@ TEST(Companion, ExitStatusAndInfo) {
   while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
   EXPECT_EQ(::pclose(p), 0);
   EXPECT_NE(out.find("Data folder       " + envDir + "\n"), std::string::npos) << out;
+}
+
+TEST(Companion, NewDataFolderStartsWithTheStarterRecipes) {
+  // The seeds beside the executable give a new collection its starter
+  // recipes, each in the chapter of its category; the index is built on the
+  // first start.
+  Fixture fx;
+  std::string out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " list", &out), 0) << out;
+  EXPECT_NE(out.find("Tomato Lentil Soup\tSoups\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("Buttermilk Pancakes\tBreakfast\n"), std::string::npos) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 5) << out;
+  EXPECT_EQ(Exists(fx.data + "Index860.dat"), 1);
+  // A second start keeps the collection as it is.
+  ASSERT_EQ(RunCli("--yes --data-dir " + fx.data + " delete-chapter Soups", &out), 0) << out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " list", &out), 0) << out;
+  EXPECT_EQ(out.find("Tomato Lentil Soup"), std::string::npos) << out;
 }
 
 TEST(Companion, TerminalDialogsShowTheProgramsText) {
