@@ -1,5 +1,5 @@
 // Shows one dialog over a sample screen, for looking at it:
-//   widgets_demo message|form|choose|droplist|progress [seconds] [png]
+//   widgets_demo message|form|choose|droplist|progress|browse [seconds] [png]
 // The window closes itself after `seconds` (default 4); with a png path the
 // back buffer is also written there just before.
 #include <cstdlib>
@@ -105,6 +105,9 @@ int main(int argc, char** argv) {
                            "OK|Cancel", selected);
   } else if (which == "droplist") {
     dialogs.PopupList(300, 120, 220, {"|Printers", "Office Laser", "Kitchen Inkjet", "|Files", "Save as PDF"});
+  } else if (which == "browse") {
+    std::string folder = argc > 4 ? argv[4] : "", file = "Recipes.mmf";
+    dialogs.BrowseFiles("Import Recipes", folder, file);
   } else if (which == "progress") {
     dialogs.ProgressOpen();
     dialogs.ProgressUpdate("Importing Recipes", "Grandma's Apple Pie", 42, 100);
