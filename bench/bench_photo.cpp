@@ -32,24 +32,6 @@ platform::Image Picture(int w, int h) {
   return img;
 }
 
-class NullDialogs : public Dialogs {
- public:
-  int Message(const std::string&, const std::string&, int) override { return 1; }
-  int Form(const std::string&, const std::string&, int, const std::string&, int, std::vector<FormField>&) override {
-    return 1;
-  }
-  int ChooseFromList(const std::string&, const std::vector<std::string>&, const std::string&, int&) override {
-    return 1;
-  }
-  int PopupList(int, int, int, const std::vector<std::string>&) override { return -1; }
-  bool BrowseFiles(const std::string&, std::string&, std::string&) override { return false; }
-  void ProgressOpen() override {}
-  void ProgressUpdate(const std::string&, const std::string&, double, double) override {}
-  void ProgressClose() override {}
-  bool ProgressStop() override { return false; }
-  void SystemMessage(const std::string&, const std::string&) override {}
-};
-
 void BM_DecodeStoredJpeg480x360(benchmark::State& state) {
   std::string jpeg;
   platform::EncodeJpeg(Picture(480, 360), jpeg);
@@ -87,7 +69,7 @@ void BM_StoreBitmapPhotoAsJpeg(benchmark::State& state) {
   std::string folder = std::string(mkdtemp(tmpl)) + "/";
   AppContext ctx;
   ctx.files.dataFolder = folder;
-  NullDialogs dialogs;
+  DefaultAnswerDialogs dialogs;
   for (auto _ : state) {
     std::string photo = bmp;
     ConvertBmpPhotoForStorage(ctx, dialogs, photo);

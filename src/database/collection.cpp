@@ -13,28 +13,9 @@ namespace pantrela {
 
 namespace {
 
-// Dialogs for a context that has none: every question gets its default.
-class SilentDialogs : public Dialogs {
- public:
-  int Message(const std::string&, const std::string&, int defaultButton) override { return defaultButton; }
-  int Form(const std::string&, const std::string&, int defaultButton, const std::string&, int,
-           std::vector<FormField>&) override {
-    return defaultButton;
-  }
-  int ChooseFromList(const std::string&, const std::vector<std::string>&, const std::string&, int&) override {
-    return 1;
-  }
-  int PopupList(int, int, int, const std::vector<std::string>&) override { return -1; }
-  bool BrowseFiles(const std::string&, std::string&, std::string&) override { return false; }
-  void ProgressOpen() override {}
-  void ProgressUpdate(const std::string&, const std::string&, double, double) override {}
-  void ProgressClose() override {}
-  bool ProgressStop() override { return false; }
-  void SystemMessage(const std::string&, const std::string&) override {}
-};
-
-SilentDialogs& Silent() {
-  static SilentDialogs silent;
+DefaultAnswerDialogs& Silent() {
+  // A context without dialogs answers every question with its default.
+  static DefaultAnswerDialogs silent;
   return silent;
 }
 

@@ -61,6 +61,28 @@ class Dialogs {
   virtual void SystemMessage(const std::string& title, const std::string& text) = 0;
 };
 
+// Dialogs that show nothing and answer every question with its default
+// button: for work done where nobody can be asked (a context without a
+// window or terminal, benchmarks, build-time tools).
+class DefaultAnswerDialogs : public Dialogs {
+ public:
+  int Message(const std::string&, const std::string&, int defaultButton) override { return defaultButton; }
+  int Form(const std::string&, const std::string&, int defaultButton, const std::string&, int,
+           std::vector<FormField>&) override {
+    return defaultButton;
+  }
+  int ChooseFromList(const std::string&, const std::vector<std::string>&, const std::string&, int&) override {
+    return 1;
+  }
+  int PopupList(int, int, int, const std::vector<std::string>&) override { return -1; }
+  bool BrowseFiles(const std::string&, std::string&, std::string&) override { return false; }
+  void ProgressOpen() override {}
+  void ProgressUpdate(const std::string&, const std::string&, double, double) override {}
+  void ProgressClose() override {}
+  bool ProgressStop() override { return false; }
+  void SystemMessage(const std::string&, const std::string&) override {}
+};
+
 // Percent shown by a progress update: min(100, floor(100 * value / max(1, maximum))).
 int ProgressPercent(double value, double maximum);
 
