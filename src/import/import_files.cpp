@@ -5,12 +5,15 @@
 #include "foundation/context.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/vendor.h"
 #include "import/import_formats.h"
 #include "import/recipe_builder.h"
 #include "ingredients/ingredient_line.h"
 #include "web/entities.h"
 
 namespace pantrela {
+
+std::string AntivirusHelpAddress() { return VendorAddressesFromEnvironment().antivirus; }
 namespace {
 
 // Deletes everything inside a folder, keeping the folder.
@@ -59,7 +62,7 @@ void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vecto
         "make sure your antivirus software is not blocking the clipboard.|"
         "Click the ANTIVIRUS button for assistance.",
         "Antivirus|Cancel", 1);
-    if (button == 1 && openAddress) openAddress(kAntivirusHelpAddress);
+    if (button == 1 && openAddress) openAddress(AntivirusHelpAddress());
     return;
   }
   clipboard.Close();

@@ -11,8 +11,9 @@ namespace pantrela {
 struct AppContext;
 class ImportTarget;
 
-// Where the help page about antivirus programs that block the clipboard is.
-inline constexpr const char* kAntivirusHelpAddress = "https://www.pantrela.com/help/clipboard-antivirus";
+// Where the help page about antivirus programs that block the clipboard is
+// (under the configured vendor site).
+std::string AntivirusHelpAddress();
 
 // What an import needs of the clipboard.
 class ImportClipboard {

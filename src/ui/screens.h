@@ -12,25 +12,13 @@
 #include "database/collection.h"
 #include "database/search.h"
 #include "foundation/context.h"
+#include "foundation/vendor.h"
 #include "widgets/dialogs.h"
 #include "widgets/gui.h"
 
 namespace pantrela::ui {
 
-// The vendor's pages and addresses. They come from one environment variable,
-// PANTRELA_VENDOR_URL (the base address of the vendor's site); without it
-// they are placeholders under a reserved documentation domain.
-struct VendorAddresses {
-  std::string home;        // web page
-  std::string guide;       // online user guide
-  std::string upgrade;     // check for updates
-  std::string newsletter;  // newsletter subscription
-  std::string sites;       // list of supported recipe web sites
-  std::string antivirus;   // help with antivirus programs that block the clipboard
-  std::string support;     // e-mail address of the support
-};
-VendorAddresses VendorAddressesFrom(const char* base);
-VendorAddresses VendorAddressesFromEnvironment();
+// VendorAddresses (foundation/vendor.h): the vendor's pages and addresses.
 
 inline constexpr const char* kReleaseDate = "December 1, 2026";
 

@@ -210,7 +210,7 @@ TEST_F(ImportTest, ClipboardImport) {
       "make sure your antivirus software is not blocking the clipboard.|Click the ANTIVIRUS button for assistance.";
   EXPECT_EQ(dialogs.Messages(), (std::vector<std::string>{"Failure Opening Clipboard (IFC)", noText, noText}));
   EXPECT_EQ(dialogs.shown[1].buttons, "Antivirus|Cancel");
-  EXPECT_EQ(opened, std::vector<std::string>{kAntivirusHelpAddress});
+  EXPECT_EQ(opened, std::vector<std::string>{AntivirusHelpAddress()});
   EXPECT_EQ(list.size(), 1u);
 
   clip.hasFiles = true;
