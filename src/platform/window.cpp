@@ -176,8 +176,8 @@ bool Window::Open() {
     renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   }
-  SDL_ShowWindow(window_);
-  if (s.window_state == 3) SDL_MaximizeWindow(window_);
+  // The window stays hidden: the first screen (or the first dialog before
+  // it) shows it with the saved window_state.
   ReadClientSize();
   SDL_StartTextInput();
   return true;

@@ -17,6 +17,11 @@ bool KeyDown(const platform::InputState& in, int vk) { return in.keyDown && in.v
 
 }  // namespace
 
+void ShowHiddenWindow(Gui& gui) {
+  SDL_Window* w = gui.window.Handle();
+  if (w && (SDL_GetWindowFlags(w) & SDL_WINDOW_HIDDEN)) gui.window.ShowState(gui.ctx.settings.window_state);
+}
+
 WindowDialogs::Frame WindowDialogs::Begin() {
   Frame f;
   f.popupWas = gui_.ctx.popupUp;
@@ -25,6 +30,7 @@ WindowDialogs::Frame WindowDialogs::Begin() {
   f.snapshot = gui_.canvas.TakeSnapshot();
   gui_.canvas.Snapshot();
   gui_.ctx.popupUp = true;
+  ShowHiddenWindow(gui_);
   return f;
 }
 

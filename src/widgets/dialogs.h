@@ -44,6 +44,10 @@ inline constexpr int kMaxChoiceText = 255;
 // Drop-down entries hold at most 81 characters.
 inline constexpr int kMaxDropText = 81;
 
+// A dialog asked before the first screen showed the window shows it first
+// (with the saved window_state), so that the question can be answered.
+void ShowHiddenWindow(Gui& gui);
+
 class WindowDialogs : public Dialogs {
  public:
   explicit WindowDialogs(Gui& gui) : gui_(gui) {}

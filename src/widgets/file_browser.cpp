@@ -196,6 +196,7 @@ bool RunFileBrowser(Gui& gui, WindowDialogs& dialogs, const std::string& title, 
   cairo_surface_t* snapshot = cv.TakeSnapshot();
   cv.Snapshot();
   gui.ctx.popupUp = true;
+  ShowHiddenWindow(gui);
 
   int n = 0;
   gui.AddControl(n, kIdDecoration, kKindSnapshot, left - 10, top - 10, left + W + 12, top + H + 12, 0, 0, 0, 0, "");

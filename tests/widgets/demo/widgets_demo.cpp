@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
   ctx.screen = kScreenRecipes;
   Gui gui(ctx);
   if (!gui.Open()) return 1;
+  gui.window.ShowState(1);
   WindowDialogs dialogs(gui);
   // Let the window appear before painting.
   for (int i = 0; i < 20; ++i) gui.window.PumpTimeout(10);
