@@ -15,6 +15,8 @@ packages=(
   # tests and tools
   libgtest-dev libgmock-dev libbenchmark-dev clang
   xvfb imagemagick python3 python3-pyftpdlib poppler-utils
+  # a window manager and a window remote control for the maximise test
+  openbox wmctrl x11-utils
 )
 
 missing=()

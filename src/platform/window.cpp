@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace pantrela::platform {
 namespace {
@@ -151,6 +152,8 @@ bool Window::Open() {
   }
   want.w = std::max(want.w, kMinWindowWidth);
   want.h = std::max(want.h, kMinWindowHeight);
+  opened_ = want;
+  shownOnce_ = false;
   window_ = SDL_CreateWindow(kProgramName, want.x, want.y, want.w, want.h,
                              SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
   if (!window_) return false;
@@ -249,6 +252,28 @@ void Window::Raise() {
 void Window::ShowState(int state) {
   if (!window_) return;
   SDL_ShowWindow(window_);
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    // Now that the window manager framed the window, the outer rectangle
+    // from the settings is made exact (the client was sized without the
+    // frame); otherwise the window would grow by its title bar every start.
+    int top = 0, left = 0, bottom = 0, right = 0;
+    auto framed = [&] {
+      return SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0 && (top | left | bottom | right) != 0;
+    };
+    // On X11 the window manager announces the frame a moment after the map.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::string_view(driver) == "x11") {
+      for (int i = 0; i < 25 && !framed(); ++i) {
+        SDL_Delay(10);
+        SDL_PumpEvents();
+      }
+    }
+    if (framed()) {
+      SDL_SetWindowSize(window_, opened_.w - left - right, opened_.h - top - bottom);
+      SDL_SetWindowPosition(window_, opened_.x + left, opened_.y + top);
+    }
+  }
   Uint32 flags = SDL_GetWindowFlags(window_);
   if (state == 3 && !(flags & SDL_WINDOW_MAXIMIZED)) SDL_MaximizeWindow(window_);
   if (state == 1 && (flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED))) SDL_RestoreWindow(window_);

@@ -147,6 +147,10 @@ class Window {
   int texW_ = 0, texH_ = 0;
   int clientW_ = 0, clientH_ = 0;
   WindowRect previousNormal_;  // placement before the last change, for a maximise
+  // The outer rectangle asked for at creation; the frame's size is known
+  // only once the window is shown, so the first show applies it again.
+  WindowRect opened_;
+  bool shownOnce_ = false;
   InputState in_;
   std::set<int> keysDown_;
   std::vector<std::pair<int, SDL_TimerID>> timers_;
