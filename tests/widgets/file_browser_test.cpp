@@ -1,5 +1,7 @@
 #include "widgets/file_browser.h"
 
+#include <unistd.h>
+
 #include "foundation/file.h"
 #include "harness.h"
 
@@ -263,6 +265,20 @@ TEST_F(Browser, KeysMoveTheSelectionAndEnterOpensIt) {
   EXPECT_FALSE(dialogs.BrowseFiles("Open", in, file));
   EXPECT_EQ(reached, "/");
   EXPECT_FALSE(ranOut);
+}
+
+TEST_F(Browser, DeletingALinkedFolderRemovesOnlyTheLink) {
+  CreateFolders(dir / "kept/");
+  WriteBytes(dir / "kept/precious.mmf", "recipes");
+  ASSERT_EQ(symlink((dir / "kept").c_str(), (folder + "Linked").c_str()), 0);
+  std::string in = folder, file;
+  steps.push_back([&] { PushClick(RowX(), RowY("Linked"), SDL_BUTTON_RIGHT); });
+  steps.push_back([&] { PushClick(CX(kIdButtonBase), CY(kIdButtonBase)); });
+  steps.push_back([&] { PushKey(SDLK_ESCAPE); });
+  dialogs.BrowseFiles("Open", in, file);
+  EXPECT_FALSE(ranOut);
+  EXPECT_FALSE(Exists(folder + "Linked"));
+  EXPECT_EQ(pantrela::testing::ReadBytes(dir / "kept/precious.mmf"), "recipes");
 }
 
 }  // namespace
