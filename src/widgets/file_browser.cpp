@@ -17,12 +17,6 @@ namespace {
 
 int Lower(int c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return Lower(static_cast<unsigned char>(x)) < Lower(static_cast<unsigned char>(y));
-  });
-}
-
 bool KeyDown(const platform::InputState& in, int vk) { return in.keyDown && in.virtualKey == vk; }
 
 bool Ready(const std::string& path) { return !path.empty() && ::access(path.c_str(), R_OK | X_OK) == 0; }
@@ -132,17 +126,31 @@ std::vector<BrowserEntry> BuildBrowserList(const std::vector<BrowserDrive>& driv
       while (const dirent* e = ::readdir(dir)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
-        struct stat st {};
-        if (::stat((folder + name).c_str(), &st) != 0) continue;  // dangling link
-        int type = S_ISDIR(st.st_mode) ? kBrowseFolder : kBrowseFile;
+        int type = e->d_type == DT_DIR ? kBrowseFolder : kBrowseFile;
+        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+          // Links show what they point to; dangling ones are left out.
+          struct stat st {};
+          if (::stat((folder + name).c_str(), &st) != 0) continue;
+          type = S_ISDIR(st.st_mode) ? kBrowseFolder : kBrowseFile;
+        }
         list.push_back({own->letter, type, BrowserShownName(Shown(name)), name});
       }
       ::closedir(dir);
     }
   }
-  std::stable_sort(list.begin(), list.end(),
-                   [](const BrowserEntry& a, const BrowserEntry& b) { return LessNoCase(a.Key(), b.Key()); });
-  return list;
+  // Case-insensitive order of the keys, each folded once.
+  std::vector<std::pair<std::string, size_t>> keys;
+  keys.reserve(list.size());
+  for (size_t i = 0; i < list.size(); ++i) {
+    std::string k = list[i].Key();
+    for (char& c : k) c = char(Lower(static_cast<unsigned char>(c)));
+    keys.emplace_back(std::move(k), i);
+  }
+  std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<BrowserEntry> sorted;
+  sorted.reserve(list.size());
+  for (const auto& k : keys) sorted.push_back(std::move(list[k.second]));
+  return sorted;
 }
 
 int BrowserRows(int clientHeight, int fieldHeight) {

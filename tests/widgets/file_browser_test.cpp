@@ -29,6 +29,9 @@ class BrowserList : public ::testing::Test {
     WriteBytes(dir / "home/work/Zeta.txt", "z");
     WriteBytes(dir / "home/work/README.TXT", "r");
     WriteBytes(dir / "home/work/beta.TXT", "b");
+    // A dangling link is not listed; a link to a folder lists as a folder.
+    EXPECT_EQ(symlink((dir / "nowhere").c_str(), (dir / "home/work/broken").c_str()), 0);
+    EXPECT_EQ(symlink((dir / "media").c_str(), (dir / "home/work/media link").c_str()), 0);
     drives = {{'C', "/", "(/)"}, {'D', dir / "home/", "(Home)"}, {'E', dir / "media/stick/", "(Removable Disk)"}};
   }
   std::vector<std::string> Rows(const std::string& folder) {
@@ -44,13 +47,13 @@ class BrowserList : public ::testing::Test {
 TEST_F(BrowserList, SpecialFoldersThenDrivesWithTheFolderAfterItsDrive) {
   EXPECT_EQ(Rows(dir / "home/work/"),
             (std::vector<std::string>{"5 Desktop", "6 My Documents", "1 Drive C:    (/)", "1 Drive D:    (Home)",
-                                      "2 ..", "3 alpha", "4 beta.TXT", "4 Readme.txt", "4 Zeta.txt",
+                                      "2 ..", "3 alpha", "3 media link", "4 beta.TXT", "4 Readme.txt", "4 Zeta.txt",
                                       "1 Drive E:    (Removable Disk)"}));
   // Real names are kept for opening; the special folders carry their paths.
   auto list = BuildBrowserList(drives, dir / "home/work/", "/desk/", "/docs/");
   EXPECT_EQ(list[0].name, "/desk/");
-  EXPECT_EQ(list[7].name, "README.TXT");
-  EXPECT_EQ(list[7].drive, 'D');
+  EXPECT_EQ(list[8].name, "README.TXT");
+  EXPECT_EQ(list[8].drive, 'D');
 }
 
 TEST_F(BrowserList, DriveRootHasNoParentAndAnUnreadableFolderShowsNothing) {
