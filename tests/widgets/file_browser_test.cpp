@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "foundation/file.h"
+#include "platform/system.h"
 #include "harness.h"
 
 namespace pantrela::widgets::testing {
@@ -268,6 +269,36 @@ TEST_F(Browser, KeysMoveTheSelectionAndEnterOpensIt) {
   EXPECT_FALSE(dialogs.BrowseFiles("Open", in, file));
   EXPECT_EQ(reached, "/");
   EXPECT_FALSE(ranOut);
+}
+
+TEST_F(Browser, TheDownArrowScrollsOneRow) {
+  for (int i = 0; i < 30; ++i) WriteBytes(folder + "file" + std::to_string(100 + i) + ".txt", "f");
+  // A home of our own with both special folders, so that the two rows lead
+  // to different places.
+  const char* oldHome = getenv("HOME");
+  const std::string keepHome = oldHome ? oldHome : "";
+  setenv("HOME", (dir / "home").c_str(), 1);
+  CreateFolders(dir / "home/Desktop/");
+  CreateFolders(dir / "home/Documents/");
+  const std::string docs = platform::SpecialFolderPath(platform::SpecialFolder::Documents);
+  const std::string desk = platform::SpecialFolderPath(platform::SpecialFolder::Desktop);
+  std::string in = folder, file, reached;
+  steps.push_back([&] { PushClick(CX(kIdBrowserDown), CY(kIdBrowserDown)); });
+  steps.push_back([&] {
+    SettleRelease();
+    // The top row is now the second entry, "My Documents".
+    PushClick(RowX(), C(kIdBrowserList).y1 + 1 + gui.fonts.fieldHeight / 2);
+    PushClick(RowX(), C(kIdBrowserList).y1 + 1 + gui.fonts.fieldHeight / 2);
+  });
+  steps.push_back([&] {
+    reached = C(kIdBrowserDestination).caption;
+    PushKey(SDLK_ESCAPE);
+  });
+  dialogs.BrowseFiles("Open", in, file);
+  if (oldHome) setenv("HOME", keepHome.c_str(), 1);
+  EXPECT_FALSE(ranOut);
+  ASSERT_NE(docs, desk);
+  EXPECT_EQ(reached, docs);
 }
 
 TEST_F(Browser, DeletingALinkedFolderRemovesOnlyTheLink) {
