@@ -280,6 +280,13 @@ bool CreateFolders(const std::string& folder) {
 void DeleteTree(const std::string& folder) {
   std::string f = folder;
   while (f.size() > 1 && f.back() == '/') f.pop_back();
+  // A link to a folder is removed itself; the folder it points to is not
+  // emptied.
+  struct stat top;
+  if (::lstat(f.c_str(), &top) == 0 && S_ISLNK(top.st_mode)) {
+    ::unlink(f.c_str());
+    return;
+  }
   DIR* d = ::opendir(f.c_str());
   if (d) {
     while (dirent* e = ::readdir(d)) {

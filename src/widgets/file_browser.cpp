@@ -364,10 +364,8 @@ bool RunFileBrowser(Gui& gui, WindowDialogs& dialogs, const std::string& title, 
       question = "(File)|" + Shown(e.name) + "|" + Format(double(size), "#,") + " Bytes";
     }
     if (dialogs.Message(question, "Delete|Cancel", 2) != 1) return;
-    // A link to a folder is removed as a link: the folder it points to and
-    // everything in it stay.
-    struct stat link {};
-    if (e.type == kBrowseFolder && ::lstat(path.c_str(), &link) == 0 && !S_ISLNK(link.st_mode)) DeleteTree(path + "/");
+    // DeleteTree removes a link to a folder as a link, leaving what it points to.
+    if (e.type == kBrowseFolder) DeleteTree(path + "/");
     else DeleteFile(path);
     sel = std::max(-1, i - 1);
     rebuild();

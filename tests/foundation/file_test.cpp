@@ -186,6 +186,14 @@ TEST(File, FoldersAndDeletion) {
   WriteBytes(dir / "tree/g.txt", "2");
   DeleteTree(dir / "tree/");
   EXPECT_EQ(Exists(dir / "tree"), 0);
+
+  // A link to a folder goes; the linked folder keeps its contents.
+  ASSERT_TRUE(CreateFolders(dir / "kept"));
+  WriteBytes(dir / "kept/k.txt", "3");
+  ASSERT_EQ(::symlink((dir / "kept").c_str(), (dir / "link").c_str()), 0);
+  DeleteTree(dir / "link/");
+  EXPECT_EQ(Exists(dir / "link"), 0);
+  EXPECT_EQ(ReadBytes(dir / "kept/k.txt"), "3");
 }
 
 TEST(File, ClearReadOnlyKeepsOtherBits) {
