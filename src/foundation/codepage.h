@@ -1,19 +1,5 @@
-// Windows-1252 texts at the edge of the program: the terminal, the
-// clipboard and drawing work in UTF-8.
+// Windows-1252 <-> UTF-8 conversion; it lives with the platform layer, which
+// converts at the screen, clipboard and terminal edges.
 #pragma once
 
-#include <string>
-#include <string_view>
-
-namespace pantrela {
-
-// Every byte becomes its Windows-1252 character; the five unassigned bytes
-// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the control characters of the same
-// number, as the system's conversion does.
-std::string Cp1252ToUtf8(std::string_view bytes);
-
-// UTF-8 back to Windows-1252; characters the code page lacks and broken
-// sequences become '?'.
-std::string Utf8ToCp1252(std::string_view utf8);
-
-}  // namespace pantrela
+#include "platform/codepage.h"

@@ -1,6 +1,7 @@
 #include "platform/window.h"
 
 #include "platform/canvas.h"
+#include "platform/codepage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,65 +52,11 @@ int VirtualKeyOf(SDL_Keycode k) {
   return 0;
 }
 
-// Code points of 0x80..0x9F in Windows-1252 (the undefined ones map to
-// themselves, as the system conversion does).
-constexpr uint16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 }  // namespace
 
-std::string Utf8FromAnsi(std::string_view ansi) {
-  std::string out;
-  out.reserve(ansi.size() + ansi.size() / 4);
-  for (unsigned char c : ansi) {
-    uint32_t cp = c;
-    if (c >= 0x80 && c < 0xA0) cp = kHigh[c - 0x80];
-    if (cp < 0x80) {
-      out += char(cp);
-    } else if (cp < 0x800) {
-      out += char(0xC0 | (cp >> 6));
-      out += char(0x80 | (cp & 0x3F));
-    } else {
-      out += char(0xE0 | (cp >> 12));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    }
-  }
-  return out;
-}
+std::string Utf8FromAnsi(std::string_view ansi) { return Cp1252ToUtf8(ansi); }
 
-std::string AnsiFromUtf8(std::string_view utf8) {
-  std::string out;
-  size_t i = 0;
-  while (i < utf8.size()) {
-    unsigned char c = utf8[i];
-    uint32_t cp = 0;
-    int len = 1;
-    if (c < 0x80) { cp = c; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
-    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; len = 4; }
-    else { out += '?'; ++i; continue; }
-    if (i + len > utf8.size()) { out += '?'; break; }
-    bool bad = false;
-    for (int k = 1; k < len; ++k) {
-      unsigned char d = utf8[i + k];
-      if ((d & 0xC0) != 0x80) { bad = true; break; }
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    if (bad) { out += '?'; ++i; continue; }
-    i += len;
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) { out += char(cp); continue; }
-    char mapped = '?';
-    for (int k = 0; k < 32; ++k) {
-      if (kHigh[k] == cp) { mapped = char(0x80 + k); break; }
-    }
-    out += mapped;
-  }
-  return out;
-}
+std::string AnsiFromUtf8(std::string_view utf8) { return Utf8ToCp1252(utf8); }
 
 WindowRect RecentredRect(const WindowRect& window, const WorkArea& work) {
   WindowRect r;

@@ -1,4 +1,4 @@
-#include "foundation/codepage.h"
+#include "platform/codepage.h"
 
 #include <cstdint>
 
