@@ -105,9 +105,7 @@ bool IndexScreen::FindForm(SearchRequest& request) {
   {
     ModalFrame frame(g);
     int n = 0;
-    g.AddControl(n, kIdDecoration, kKindSnapshot, left - 10, top - 10, left + W + 12, top + H + 12, 0, 0, 0, 0, "");
-    g.AddControl(n, kIdTopBar, 0, 0, 0, g.Width(), 44, 0, 0, 0, 0, "");
-    g.AddControl(n, kIdDecoration, kKindBox, left, top, left + W, top + H, kBlack, kBoxFill, 0, 0, "");
+    g.AddModalBox(n, left, top, W, H);
     int k = g.AddControl(n, kIdDecoration, kKindText, left, top + 12, left + W, top + 42, kBlack, 0, kFontHeading24, 0,
                          "Find");
     g.table[size_t(k)].align = 2;
@@ -267,9 +265,7 @@ bool IndexScreen::ImportDialog(std::vector<std::string>& files) {
   {
     ModalFrame frame(g);
     int n = 0;
-    g.AddControl(n, kIdDecoration, kKindSnapshot, left - 10, top - 10, left + W + 12, top + H + 12, 0, 0, 0, 0, "");
-    g.AddControl(n, kIdTopBar, 0, 0, 0, g.Width(), 44, 0, 0, 0, 0, "");
-    g.AddControl(n, kIdDecoration, kKindBox, left, top, left + W, top + H, kBlack, kBoxFill, 0, 0, "");
+    g.AddModalBox(n, left, top, W, H);
     int k = g.AddControl(n, kIdDecoration, kKindText, left, top + 14, left + W, top + 40, kBlack, 0, kFontMessage, 0,
                          "Select Import Format");
     g.table[size_t(k)].align = 2;

@@ -89,10 +89,7 @@ int WindowDialogs::Popup(const std::string& message, const std::string& captions
 
   Frame frame = Begin();
   int n = 0;
-  gui_.AddControl(n, kIdDecoration, kKindSnapshot, left - 10, top - 10, left - 10 + W + 22, top - 10 + H + 22, 0, 0,
-                  0, 0, "");
-  gui_.AddControl(n, kIdTopBar, 0, 0, 0, cw, 44, 0, 0, 0, 0, "");
-  gui_.AddControl(n, kIdDecoration, kKindBox, left, top, left + W, top + H, kBlack, kBoxFill, 0, 0, "");
+  gui_.AddModalBox(n, left, top, W, H);
   for (int i = 0; i < nL; ++i) {
     int k = gui_.AddControl(n, kIdDecoration, kKindText, left, top + kLineStep * i + 12, left + W,
                             top + kLineStep * i + 12 + kLineStep, kBlack, 0, kFontMessage, 0, lines[size_t(i)]);
@@ -246,9 +243,7 @@ void WindowDialogs::ChooseList(const std::string& prompt, const std::vector<std:
 
   Frame frame = Begin();
   int n = 0;
-  gui_.AddControl(n, kIdDecoration, kKindSnapshot, left - 10, top - 10, left + W + 12, top + H + 12, 0, 0, 0, 0, "");
-  gui_.AddControl(n, kIdTopBar, 0, 0, 0, cw, 44, 0, 0, 0, 0, "");
-  gui_.AddControl(n, kIdDecoration, kKindBox, left, top, left + W, top + H, kBlack, kBoxFill, 0, 0, "");
+  gui_.AddModalBox(n, left, top, W, H);
   for (int i = 0; i < pl; ++i) {
     int k = gui_.AddControl(n, kIdDecoration, kKindText, left, top + 10 + kRow * i, left + W, top + 10 + kRow * (i + 1),
                             kBlack, 0, kFontMessage, 0, lines[size_t(i)]);

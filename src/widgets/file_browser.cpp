@@ -207,9 +207,7 @@ bool RunFileBrowser(Gui& gui, WindowDialogs& dialogs, const std::string& title, 
   ShowHiddenWindow(gui);
 
   int n = 0;
-  gui.AddControl(n, kIdDecoration, kKindSnapshot, left - 10, top - 10, left + W + 12, top + H + 12, 0, 0, 0, 0, "");
-  gui.AddControl(n, kIdTopBar, 0, 0, 0, cw, 44, 0, 0, 0, 0, "");
-  gui.AddControl(n, kIdDecoration, kKindBox, left, top, left + W, top + H, kBlack, kBoxFill, 0, 0, "");
+  gui.AddModalBox(n, left, top, W, H);
   int k = gui.AddControl(n, kIdDecoration, kKindText, left, top + 8, left + W, top + 36, kBlack, 0, kFontListBold, 0,
                          title.substr(0, 200));
   gui.table[size_t(k)].align = 2;

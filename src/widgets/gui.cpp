@@ -84,6 +84,12 @@ bool Gui::Open() {
   return true;
 }
 
+void Gui::AddModalBox(int& count, int left, int top, int W, int H) {
+  AddControl(count, kIdDecoration, kKindSnapshot, left - 10, top - 10, left + W + 12, top + H + 12, 0, 0, 0, 0, "");
+  AddControl(count, kIdTopBar, 0, 0, 0, Width(), 44, 0, 0, 0, 0, "");
+  AddControl(count, kIdDecoration, kKindBox, left, top, left + W, top + H, kBlack, kBoxFill, 0, 0, "");
+}
+
 int Gui::AddControl(int& count, int id, int kind, int x1, int y1, int x2, int y2, uint32_t foreground,
                     uint32_t background, int font, int accelerator, std::string_view caption) {
   if (count < 0) count = 0;

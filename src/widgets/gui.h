@@ -161,6 +161,9 @@ class Gui {
   // entry's index. Adding id -1 ends the table there.
   int AddControl(int& count, int id, int kind, int x1, int y1, int x2, int y2, uint32_t foreground,
                  uint32_t background, int font, int accelerator, std::string_view caption);
+  // The first three controls of every modal box of W x H at (left, top): the
+  // frozen screen around it, the top bar (id 1) and the box itself.
+  void AddModalBox(int& count, int left, int top, int W, int H);
   // Index of the first control with this id before the end mark, or -1.
   int Find(int id) const;
   Control* ById(int id);
