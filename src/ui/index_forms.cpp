@@ -166,11 +166,7 @@ bool IndexScreen::FindForm(SearchRequest& request) {
       int id = g.WaitEvent(true);
       if (ctx.Quitting()) break;
       const InputState& in = g.Input();
-      if (g.window.sizeChanges != sizeSeen) {
-        sizeSeen = g.window.sizeChanges;
-        g.DrawAllControls();
-        g.ShowAll();
-      }
+      g.RepaintAfterResize(sizeSeen);
       if (id == kIdCancel || in.charKey == 27) break;
       if (id == kIdOk || in.charKey == 13) {
         request.text = g.table[size_t(fieldIndex)].caption;
@@ -292,11 +288,7 @@ bool IndexScreen::ImportDialog(std::vector<std::string>& files) {
       int id = g.WaitEvent(true);
       if (ctx.Quitting()) break;
       const InputState& in = g.Input();
-      if (g.window.sizeChanges != sizeSeen) {
-        sizeSeen = g.window.sizeChanges;
-        g.DrawAllControls();
-        g.ShowAll();
-      }
+      g.RepaintAfterResize(sizeSeen);
       if (id == kIdPickField || in.charKey == 9) {
         const Control* pf = g.ById(kIdPickField);
         int choice = s_.dialogs.PopupList(pf->x1, pf->y2, pf->x2 - pf->x1, labels);

@@ -154,12 +154,7 @@ int WindowDialogs::Popup(const std::string& message, const std::string& captions
     int id = gui_.WaitEvent(true);
     if (gui_.ctx.Quitting()) break;
     const platform::InputState& in = gui_.Input();
-    if (gui_.window.sizeChanges != sizeSeen) {
-      // Back from minimised or resized: paint the whole dialog again.
-      sizeSeen = gui_.window.sizeChanges;
-      gui_.DrawAllControls();
-      gui_.ShowAll();
-    }
+    gui_.RepaintAfterResize(sizeSeen);
     if (id >= kIdButtonBase && id < kIdButtonBase + nB) {
       chosen = id - (kIdButtonBase - 1);
       break;
@@ -286,11 +281,7 @@ void WindowDialogs::ChooseList(const std::string& prompt, const std::vector<std:
     int id = gui_.WaitEvent(true);
     if (gui_.ctx.Quitting()) break;
     const platform::InputState& in = gui_.Input();
-    if (gui_.window.sizeChanges != sizeSeen) {
-      sizeSeen = gui_.window.sizeChanges;
-      gui_.DrawAllControls();
-      gui_.ShowAll();
-    }
+    gui_.RepaintAfterResize(sizeSeen);
     if (id >= kIdButtonBase && id < kIdButtonBase + nB) {
       button = id - (kIdButtonBase - 1);
       selected = sel;

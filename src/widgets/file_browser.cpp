@@ -379,11 +379,7 @@ bool RunFileBrowser(Gui& gui, WindowDialogs& dialogs, const std::string& title, 
     const int id = gui.WaitEvent(true);
     if (gui.ctx.Quitting()) break;
     const platform::InputState& in = gui.Input();
-    if (gui.window.sizeChanges != sizeSeen) {
-      sizeSeen = gui.window.sizeChanges;
-      gui.DrawAllControls();
-      gui.ShowAll();
-    }
+    gui.RepaintAfterResize(sizeSeen);
     const int wasSel = sel, wasFirst = first;
     const Control& lc = gui.table[size_t(listIndex)];
     const int count = int(list.size());

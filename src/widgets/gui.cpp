@@ -90,6 +90,13 @@ void Gui::AddModalBox(int& count, int left, int top, int W, int H) {
   AddControl(count, kIdDecoration, kKindBox, left, top, left + W, top + H, kBlack, kBoxFill, 0, 0, "");
 }
 
+void Gui::RepaintAfterResize(int& seen) {
+  if (window.sizeChanges == seen) return;
+  seen = window.sizeChanges;
+  DrawAllControls();
+  ShowAll();
+}
+
 int Gui::AddControl(int& count, int id, int kind, int x1, int y1, int x2, int y2, uint32_t foreground,
                     uint32_t background, int font, int accelerator, std::string_view caption) {
   if (count < 0) count = 0;

@@ -164,6 +164,9 @@ class Gui {
   // The first three controls of every modal box of W x H at (left, top): the
   // frozen screen around it, the top bar (id 1) and the box itself.
   void AddModalBox(int& count, int left, int top, int W, int H);
+  // Modal loops call this after every event: when the window was resized or
+  // restored since `seen`, the whole dialog is painted and shown again.
+  void RepaintAfterResize(int& seen);
   // Index of the first control with this id before the end mark, or -1.
   int Find(int id) const;
   Control* ById(int id);
