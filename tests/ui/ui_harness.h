@@ -57,17 +57,7 @@ class UiTest : public ::testing::Test {
     ASSERT_TRUE(program->OpenWindow()) << SDL_GetError();
     program->OpenDatabase();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    Gui().idleHook = [this] {
-      if (steps.empty()) {
-        SDL_Event q{};
-        q.type = SDL_QUIT;
-        SDL_PushEvent(&q);
-        return;
-      }
-      auto step = std::move(steps.front());
-      steps.pop_front();
-      step();
-    };
+    Gui().idleHook = [this] { widgets::testing::RunNextStep(steps); };
   }
   void Run() { program->Run(); }
 

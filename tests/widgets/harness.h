@@ -81,6 +81,23 @@ inline void PushWheel(int notches) {
   SDL_PushEvent(&e);
 }
 
+using Steps = std::deque<std::function<void()>>;
+
+// Runs the next step of a script; with none left, closes the window and
+// answers false.
+inline bool RunNextStep(Steps& steps) {
+  if (steps.empty()) {
+    SDL_Event q{};
+    q.type = SDL_QUIT;
+    SDL_PushEvent(&q);
+    return false;
+  }
+  auto step = std::move(steps.front());
+  steps.pop_front();
+  step();
+  return true;
+}
+
 class GuiTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -95,18 +112,9 @@ class GuiTest : public ::testing::Test {
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     gui.window.redraw = false;
     gui.idleHook = [this] {
-      if (steps.empty()) {
-        // Timers may still be due: give them a moment before giving up.
-        if (SDL_WaitEventTimeout(nullptr, 400)) return;
-        SDL_Event q{};
-        q.type = SDL_QUIT;
-        SDL_PushEvent(&q);
-        ranOut = true;
-        return;
-      }
-      auto step = std::move(steps.front());
-      steps.pop_front();
-      step();
+      // Timers may still be due: give them a moment before giving up.
+      if (steps.empty() && SDL_WaitEventTimeout(nullptr, 400)) return;
+      if (!RunNextStep(steps)) ranOut = true;
     };
   }
   void TearDown() override { SDL_SetModState(KMOD_NONE); }
@@ -139,7 +147,7 @@ class GuiTest : public ::testing::Test {
   AppContext ctx;
   Gui gui{ctx};
   WindowDialogs dialogs{gui};
-  std::deque<std::function<void()>> steps;
+  Steps steps;
   bool ranOut = false;
 };
 

@@ -76,17 +76,7 @@ int main(int argc, char** argv) {
       [&] { PushKey(SDLK_ESCAPE); },
       [&] { PushKey(SDLK_ESCAPE); },
   };
-  s.gui.idleHook = [&] {
-    if (steps.empty()) {
-      SDL_Event q{};
-      q.type = SDL_QUIT;
-      SDL_PushEvent(&q);
-      return;
-    }
-    auto step = std::move(steps.front());
-    steps.pop_front();
-    step();
-  };
+  s.gui.idleHook = [&] { RunNextStep(steps); };
   program.Run();
   program.Close();
   return 0;
