@@ -137,6 +137,72 @@ TEST_F(ImportTest, MealMasterHeaderVariants) {
   EXPECT_EQ(stored[3].directions, "Stir.\r");
 }
 
+// Recipes framed by a dashed header line and closed by a dashed line of
+// another length than the end markers.
+TEST_F(ImportTest, MealMasterDashedHeaderAndFooter) {
+  const std::string header = "------------- Recipe Extracted from Meal-Master (tm) Database --------------\n";
+  const std::string footer = std::string(45, '-') + "\n";
+  const std::string file =
+      header + "\n      Title: First\n Categories: Dessert\n      Servings: 6 servings\n\n      2 T  Dark rum\n\n"
+               "  Bake it.\n\n                 Hints\n                 -------------\n  Cool first.\n\n" +
+      footer + "\n" + header +
+      // No directions and no empty line before the next header.
+      "\n      Title: Plain\n\n      1 c  Sugar\n" + header +
+      "\n      Title: Second\n Categories: Breads\n      Servings: 4 servings\n\n      1 lb Fine oatmeal\n\n"
+      "  Mix it.\n\n" +
+      footer;
+  ctx.settings.import_chapter = 1;
+  struct Ends {
+    const char* name;
+    const char* eol;
+  } ends[] = {{"LF", "\n"}, {"CR LF", "\r\n"}, {"CR", "\r"}};
+  for (const Ends& e : ends) {
+    SCOPED_TRACE(e.name);
+    std::string text;
+    for (char c : file) text += c == '\n' ? std::string(e.eol) : std::string(1, c);
+    collection = std::make_unique<Collection>(ctx);
+    DeleteFile(ctx.files.recipe);
+    DeleteFile(ctx.files.index);
+    OpenCollection(*collection);
+    ASSERT_EQ(ImportText(text), 3);
+    auto stored = Stored();
+    ASSERT_EQ(stored.size(), 3u);
+    EXPECT_EQ(stored[0].title, "First");
+    EXPECT_EQ(stored[0].chapter, "Dessert");
+    EXPECT_EQ(stored[0].servings, 6);
+    EXPECT_EQ(stored[0].ingredients, "2 tablespoons Dark rum\r");
+    // A dashed underline inside the directions does not end them (the line
+    // cleaning makes it a paragraph break); the closing line is no text.
+    EXPECT_EQ(stored[0].directions, "Bake it.\r\rHints\r\rCool first.\r");
+    EXPECT_EQ(stored[1].title, "Plain");
+    EXPECT_EQ(stored[1].kind, kKindInfo);
+    EXPECT_EQ(stored[1].directions, "1 cup Sugar\r");
+    EXPECT_EQ(stored[2].title, "Second");
+    EXPECT_EQ(stored[2].chapter, "Breads");
+    EXPECT_EQ(stored[2].servings, 4);
+    EXPECT_EQ(stored[2].ingredients, "1 pound Fine oatmeal\r");
+    EXPECT_EQ(stored[2].directions, "Mix it.\r");
+  }
+}
+
+// The reader keeps lines that the plain state rules would drop: an
+// ingredient line straight after a recipe's header line (no title), an
+// ingredient line right under the title (no empty line), and a last
+// ingredient that ends in a broken word.
+TEST_F(ImportTest, MealMasterKeepsLinesOutsideTheStrictLayout) {
+  std::string file = std::string(kHeader) + "      1 c  Oats\r\n\r\n  Soak.\r\n-----\r\n" + kHeader +
+                     "      Title: Packed\r\n      2 c  Rice\r\n\r\n  Boil.\r\n-----\r\n" + kHeader +
+                     "      Title: Broken\r\n\r\n      1 c  Milk\r\n      1 ts Pep-\r\n\r\n  Stir.\r\n-----\r\n";
+  ASSERT_EQ(ImportText(file), 3);
+  auto stored = Stored();
+  ASSERT_EQ(stored.size(), 3u);
+  EXPECT_EQ(stored[0].title, "* Untitled Recipe");
+  EXPECT_EQ(stored[0].ingredients, "1 cup Oats\r");
+  EXPECT_EQ(stored[1].ingredients, "2 cups Rice\r");
+  EXPECT_EQ(Lines(stored[2].ingredients), (std::vector<std::string>{"1 cup Milk", "1 teaspoon Pep-"}));
+  EXPECT_EQ(stored[2].directions, "Stir.\r");
+}
+
 TEST_F(ImportTest, MealMasterCancelKeepsWhatWasStored) {
   std::string file;
   for (int i = 0; i < 2000; ++i)
@@ -221,7 +287,8 @@ TEST_F(ImportTest, RealMealMasterFiles) {
   const char* files[] = {"gourmet_mealmaster.mmf",          "gourmet_mealmaster_2_col.mmf",
                          "krecipes_mmftest.mmf",            "anymeal_ingredient_section.mmf",
                          "anymeal_instruction_section.mmf", "anymeal_two_column_continuation.mmf",
-                         "anymeal_two_columns.mmf",         "tastemaker_1000.mmf"};
+                         "anymeal_two_columns.mmf",         "tastemaker_1000.mmf",
+                         "reduced_dashed-footer.mmf"};
   for (const char* name : files) {
     SCOPED_TRACE(name);
     const std::string path = shared + "mealmaster/" + name;
@@ -251,6 +318,38 @@ TEST_F(ImportTest, RealMealMasterFiles) {
       for (const std::string& item : source[i].items) EXPECT_NE(text.find(item), std::string::npos) << item;
       if (!source[i].lastWord.empty()) EXPECT_NE(Alnum(r.directions).find(source[i].lastWord), std::string::npos);
     }
+  }
+}
+
+// Recipes framed by a dashed header and closed by a 45-dash line, as in a
+// real archive: every one is stored whole, also with CR LF line ends.
+TEST_F(ImportTest, RealMealMasterDashedFooter) {
+  const std::string shared = SharedTestData();
+  if (shared.empty()) GTEST_SKIP() << "no shared test data";
+  const std::string lf = ReadBytes(shared + "mealmaster/reduced_dashed-footer.mmf");
+  ASSERT_EQ(lf.find('\r'), std::string::npos);
+  std::string crlf;
+  for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (const std::string* text : {&lf, static_cast<const std::string*>(&crlf)}) {
+    SCOPED_TRACE(text == &lf ? "LF" : "CR LF");
+    collection = std::make_unique<Collection>(ctx);
+    DeleteFile(ctx.files.recipe);
+    DeleteFile(ctx.files.index);
+    OpenCollection(*collection);
+    int format = 0;
+    WriteBytes(dir / "archive.mmf", *text);
+    ASSERT_EQ(ImportList({dir / "archive.mmf"}, format), 2);
+    EXPECT_EQ(format, 19);
+    auto stored = Stored();
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].title, "First");
+    EXPECT_EQ(stored[0].servings, 6);
+    EXPECT_EQ(stored[0].ingredients, "2 tablespoons Dark rum\r");
+    EXPECT_EQ(stored[0].directions, "Bake it.\r");
+    EXPECT_EQ(stored[1].title, "Second");
+    EXPECT_EQ(stored[1].servings, 4);
+    EXPECT_EQ(stored[1].ingredients, "1 pound Fine oatmeal\r");
+    EXPECT_EQ(stored[1].directions, "Mix it.\r");
   }
 }
 
