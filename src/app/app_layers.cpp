@@ -9,12 +9,16 @@
 //   Window    window layer: window, fonts, bitmaps, first screen (program only)
 //   Upgrade   database, grocery and calendar: takeover and upgrades
 //   Database  database: load and verify the master index, chapter and recipe
-//             lists; calendar: meal file and sort index
+//             lists (the window's own collection, else one for the run, in
+//             app.collection); calendar: meal file and sort index
 //   Ready     web: clipboard listener (program only)
 //   Stopping  web: remove the clipboard listener
 //   Stopped   free the layers' buffers
 #include "app/app_startup.h"
 
+#ifdef PANTRELA_HAVE_DATABASE
+#include "database/collection.h"
+#endif
 #ifdef PANTRELA_HAVE_UI
 #include "ui/screens.h"
 #endif
@@ -30,8 +34,9 @@ void AddLayerSteps(Application& app) {
     app.layerObjects.push_back(program);
     ui::Program* p = program.get();
     app.AddStep(Stage::Window, "Window", [p](Application&) { return p->OpenWindow(); });
-    app.AddStep(Stage::Database, "Master index", [p](Application&) {
+    app.AddStep(Stage::Database, "Master index", [p](Application& a) {
       p->OpenDatabase();
+      a.collection = &p->collection;
       return true;
     });
     app.AddStep(Stage::Stopped, "Window closed", [p](Application&) {
@@ -39,7 +44,20 @@ void AddLayerSteps(Application& app) {
       return true;
     });
     app.screenLoop = [p](Application&) { p->Run(); };
+    return;
   }
+#endif
+#ifdef PANTRELA_HAVE_DATABASE
+  // Without a window (pantrela-cli) the start-up loads and verifies the
+  // master index and builds the lists all the same, before any command runs.
+  auto collection = std::make_shared<Collection>(app.ctx);
+  app.layerObjects.push_back(collection);
+  Collection* c = collection.get();
+  app.AddStep(Stage::Database, "Master index", [c](Application& a) {
+    OpenCollection(*c);
+    a.collection = c;
+    return true;
+  });
 #endif
   (void)app;
 }
