@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 
+#include "foundation/codepage.h"
 #include "foundation/context.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
@@ -33,9 +34,11 @@ void EmptyFolder(const std::string& folder) {
   }
 }
 
-std::string FileName(const std::string& path) {
+// The last part of a path as messages show it (Windows-1252); the path
+// itself stays as the file system gave it.
+std::string ShownFileName(const std::string& path) {
   size_t cut = path.find_last_of('/');
-  return cut == std::string::npos ? path : path.substr(cut + 1);
+  return FileNameForDisplay(cut == std::string::npos ? path : path.substr(cut + 1));
 }
 
 }  // namespace
@@ -97,9 +100,9 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
       // Manual import and the readers of the other formats are not part of
       // this program yet.
       if (format == kFormatDetect || format == kFormatManual)
-        dialogs->Message("The format of this file was not recognized:||" + FileName(file), "OK", 1);
+        dialogs->Message("The format of this file was not recognized:||" + ShownFileName(file), "OK", 1);
       else
-        dialogs->Message("This import format is not available yet:||" + FileName(file), "OK", 1);
+        dialogs->Message("This import format is not available yet:||" + ShownFileName(file), "OK", 1);
     }
     if (cancel) break;
   }
