@@ -16,7 +16,7 @@
 //   }
 // Kinds the generic painter does not know (lists, calendar cells, editors)
 // are drawn by a painter the screen registers with SetKindPainter. Dialogs
-// (widgets/dialogs.h) save the table and a snapshot of the window, run their
+// (widgets/window_dialogs.h) save the table and a snapshot of the window, run their
 // own event wait and put both back.
 #pragma once
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "widgets/dialogs.h"
+#include "widgets/window_dialogs.h"
 #include "widgets/gui.h"
 
 using namespace pantrela;

@@ -1,4 +1,4 @@
-#include "widgets/dialogs.h"
+#include "widgets/window_dialogs.h"
 
 #include <algorithm>
 
