@@ -137,6 +137,26 @@ TEST_F(ImportTest, MealMasterHeaderVariants) {
   EXPECT_EQ(stored[3].directions, "Stir.\r");
 }
 
+struct Want {
+  const char* title;
+  const char* chapter;
+  int servings;
+  const char* ingredients;
+  const char* directions;
+};
+
+void ExpectStored(const std::vector<StoredRecipe>& stored, const std::vector<Want>& want) {
+  ASSERT_EQ(stored.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    SCOPED_TRACE(want[i].title);
+    EXPECT_EQ(stored[i].title, want[i].title);
+    EXPECT_EQ(stored[i].chapter, want[i].chapter);
+    EXPECT_EQ(stored[i].servings, want[i].servings);
+    EXPECT_EQ(stored[i].ingredients, want[i].ingredients);
+    EXPECT_EQ(stored[i].directions, want[i].directions);
+  }
+}
+
 // Recipes framed by a dashed header line and closed by a dashed line of
 // another length than the end markers.
 TEST_F(ImportTest, MealMasterDashedHeaderAndFooter) {
@@ -160,28 +180,13 @@ TEST_F(ImportTest, MealMasterDashedHeaderAndFooter) {
     SCOPED_TRACE(e.name);
     std::string text;
     for (char c : file) text += c == '\n' ? std::string(e.eol) : std::string(1, c);
-    collection = std::make_unique<Collection>(ctx);
-    DeleteFile(ctx.files.recipe);
-    DeleteFile(ctx.files.index);
-    OpenCollection(*collection);
+    StartEmpty();
     ASSERT_EQ(ImportText(text), 3);
-    auto stored = Stored();
-    ASSERT_EQ(stored.size(), 3u);
-    EXPECT_EQ(stored[0].title, "First");
-    EXPECT_EQ(stored[0].chapter, "Dessert");
-    EXPECT_EQ(stored[0].servings, 6);
-    EXPECT_EQ(stored[0].ingredients, "2 tablespoons Dark rum\r");
     // A dashed underline inside the directions does not end them (the line
     // cleaning makes it a paragraph break); the closing line is no text.
-    EXPECT_EQ(stored[0].directions, "Bake it.\r\rHints\r\rCool first.\r");
-    EXPECT_EQ(stored[1].title, "Plain");
-    EXPECT_EQ(stored[1].kind, kKindInfo);
-    EXPECT_EQ(stored[1].directions, "1 cup Sugar\r");
-    EXPECT_EQ(stored[2].title, "Second");
-    EXPECT_EQ(stored[2].chapter, "Breads");
-    EXPECT_EQ(stored[2].servings, 4);
-    EXPECT_EQ(stored[2].ingredients, "1 pound Fine oatmeal\r");
-    EXPECT_EQ(stored[2].directions, "Mix it.\r");
+    ExpectStored(Stored(), {{"First", "Dessert", 6, "2 tablespoons Dark rum\r", "Bake it.\r\rHints\r\rCool first.\r"},
+                            {"Plain", "* Imported Recipes", 0, "", "1 cup Sugar\r"},
+                            {"Second", "Breads", 4, "1 pound Fine oatmeal\r", "Mix it.\r"}});
   }
 }
 
@@ -194,13 +199,9 @@ TEST_F(ImportTest, MealMasterKeepsLinesOutsideTheStrictLayout) {
                      "      Title: Packed\r\n      2 c  Rice\r\n\r\n  Boil.\r\n-----\r\n" + kHeader +
                      "      Title: Broken\r\n\r\n      1 c  Milk\r\n      1 ts Pep-\r\n\r\n  Stir.\r\n-----\r\n";
   ASSERT_EQ(ImportText(file), 3);
-  auto stored = Stored();
-  ASSERT_EQ(stored.size(), 3u);
-  EXPECT_EQ(stored[0].title, "* Untitled Recipe");
-  EXPECT_EQ(stored[0].ingredients, "1 cup Oats\r");
-  EXPECT_EQ(stored[1].ingredients, "2 cups Rice\r");
-  EXPECT_EQ(Lines(stored[2].ingredients), (std::vector<std::string>{"1 cup Milk", "1 teaspoon Pep-"}));
-  EXPECT_EQ(stored[2].directions, "Stir.\r");
+  ExpectStored(Stored(), {{"* Untitled Recipe", "* Imported Recipes", 0, "1 cup Oats\r", "Soak.\r"},
+                          {"Packed", "* Imported Recipes", 0, "2 cups Rice\r", "Boil.\r"},
+                          {"Broken", "* Imported Recipes", 0, "1 cup Milk\r1 teaspoon Pep-\r", "Stir.\r"}});
 }
 
 TEST_F(ImportTest, MealMasterCancelKeepsWhatWasStored) {
@@ -294,10 +295,7 @@ TEST_F(ImportTest, RealMealMasterFiles) {
     const std::string path = shared + "mealmaster/" + name;
     std::vector<SourceRecipe> source = ReadSource(path);
     ASSERT_FALSE(source.empty());
-    collection = std::make_unique<Collection>(ctx);
-    DeleteFile(ctx.files.recipe);
-    DeleteFile(ctx.files.index);
-    OpenCollection(*collection);
+    StartEmpty();
     int format = 0;
     EXPECT_EQ(ImportList({path}, format), int(source.size()));
     EXPECT_EQ(format, 19);
@@ -332,24 +330,13 @@ TEST_F(ImportTest, RealMealMasterDashedFooter) {
   for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   for (const std::string* text : {&lf, static_cast<const std::string*>(&crlf)}) {
     SCOPED_TRACE(text == &lf ? "LF" : "CR LF");
-    collection = std::make_unique<Collection>(ctx);
-    DeleteFile(ctx.files.recipe);
-    DeleteFile(ctx.files.index);
-    OpenCollection(*collection);
+    StartEmpty();
     int format = 0;
     WriteBytes(dir / "archive.mmf", *text);
     ASSERT_EQ(ImportList({dir / "archive.mmf"}, format), 2);
     EXPECT_EQ(format, 19);
-    auto stored = Stored();
-    ASSERT_EQ(stored.size(), 2u);
-    EXPECT_EQ(stored[0].title, "First");
-    EXPECT_EQ(stored[0].servings, 6);
-    EXPECT_EQ(stored[0].ingredients, "2 tablespoons Dark rum\r");
-    EXPECT_EQ(stored[0].directions, "Bake it.\r");
-    EXPECT_EQ(stored[1].title, "Second");
-    EXPECT_EQ(stored[1].servings, 4);
-    EXPECT_EQ(stored[1].ingredients, "1 pound Fine oatmeal\r");
-    EXPECT_EQ(stored[1].directions, "Mix it.\r");
+    ExpectStored(Stored(), {{"First", "* Imported Recipes", 6, "2 tablespoons Dark rum\r", "Bake it.\r"},
+                            {"Second", "* Imported Recipes", 4, "1 pound Fine oatmeal\r", "Mix it.\r"}});
   }
 }
 
