@@ -63,7 +63,7 @@ void WriteRecipeMlRecipe(const ExportRecipe& r, const ExportStyle& style, std::s
     Line(out, "<ingredients>");
     Line(out, "<ing-div>");
     bool firstLine = true;
-    for (const std::string& line : WrapTextLines(rec.ingredients, 67)) {
+    for (const std::string& line : IngredientLines(rec.ingredients)) {
       // The line is parsed as stored and each part escaped on its own, so
       // an escape never splits a quantity from its unit or loses its "&".
       if (IsHeadingLine(line)) {

@@ -1,6 +1,8 @@
 // The text formats: the program's own exchange format, Meal-Master,
 // Mastercook, generic text and the recipe index.
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "export/writers.h"
 #include "foundation/context.h"
@@ -57,6 +59,10 @@ std::string_view NextPiece(std::string_view t, size_t limit) {
 }
 
 }  // namespace
+
+std::vector<std::string> IngredientLines(std::string_view text) {
+  return WrapTextLines(text, std::numeric_limits<int>::max());
+}
 
 bool IsHeadingLine(std::string_view text) {
   std::string_view t = textops::TrimSpaces(text);
@@ -143,26 +149,30 @@ void WriteMealMasterRecipe(const ExportRecipe& r, const ExportStyle& style, std:
   if (rec.servings() > 0 && recipe) Line(out, "      Yield: " + Fmt(rec.servings()));
   Line(out, "");
   if (recipe) {
-    for (const std::string& wrapped : WrapTextLines(rec.ingredients, 78)) {
-      const SplitIngredient s = SplitIngredientLine(wrapped, int(UnitStyle::Abbreviated), style.ingredientFormat);
+    // Each stored ingredient line is written whole: an item too long for
+    // one line goes on in continuation lines, which a reader joins again,
+    // instead of being broken into two ingredients at column 78.
+    for (const std::string& line : IngredientLines(rec.ingredients)) {
+      if (IsHeadingLine(line)) {
+        // A heading is written whole, with whatever words it begins with.
+        const std::string_view text = textops::TrimSpaces(line);
+        const std::string_view name = text.substr(0, text.size() - 1);
+        std::string heading(70, '-');
+        heading.replace(0, 5, "MMMMM");
+        const int column = std::max(6, 35 - HalfRoundedEven(int(text.size())));
+        heading.replace(size_t(column - 1), name.size(), name);
+        Line(out, heading);
+        continue;
+      }
+      const SplitIngredient s = SplitIngredientLine(line, int(UnitStyle::Abbreviated), style.ingredientFormat);
       std::string amount(textops::TrimSpaces(s.whole + " " + s.fraction));
       if (amount.size() > 7) amount.resize(7);
       std::string_view t = s.item;
       bool first = true;
       do {
         std::string_view piece = NextPiece(t, 29);
-        if (IsHeadingLine(piece)) {
-          std::string heading(70, '-');
-          heading.replace(0, 5, "MMMMM");
-          std::string_view name = piece.substr(0, piece.size() - 1);
-          const int column = 35 - HalfRoundedEven(int(piece.size()));
-          heading.replace(size_t(column - 1), name.size(), name);
-          Line(out, heading);
-        } else if (first) {
-          Line(out, PadLeft(amount, 7) + " " + PadRight(s.unit, 2) + " " + std::string(piece));
-        } else {
-          Line(out, std::string(11, ' ') + "-" + std::string(piece));
-        }
+        if (first) Line(out, PadLeft(amount, 7) + " " + PadRight(s.unit, 2) + " " + std::string(piece));
+        else Line(out, std::string(11, ' ') + "-" + std::string(piece));
         first = false;
         t.remove_prefix(piece.size());
       } while (!t.empty());

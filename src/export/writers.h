@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "database/record.h"
 
@@ -23,6 +24,11 @@ struct ExportRecipe {
   const CurrentRecord& record;
   std::string_view chapter;
 };
+
+// The lines of an ingredients text as the Meal-Master and RecipeML writers
+// take them: one per stored line (up to the wrapped-line limit), never
+// broken inside an ingredient.
+std::vector<std::string> IngredientLines(std::string_view text);
 
 // Heading test: trimmed of spaces, shorter than 60 characters and ending in ":".
 bool IsHeadingLine(std::string_view text);

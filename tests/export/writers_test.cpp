@@ -123,16 +123,36 @@ TEST(MealMasterWriter, HeadingColumnRoundsHalvesToEven) {
     size_t column;        // 1-based column of its first letter
   };
   // Column 35 - LEN / 2: 6 -> 32; 5 -> 2.5 -> 2 -> 33; 8 -> 31;
-  // 7 -> 3.5 -> 4 -> 31.
-  const std::vector<Case> cases = {{"Sauce:", 32}, {"Fill:", 33}, {"Topping:", 31}, {"For it:", 31}};
+  // 7 -> 3.5 -> 4 -> 31. A heading is the whole line: one that begins
+  // with a unit word or runs past 29 characters keeps every word.
+  const std::vector<Case> cases = {{"Sauce:", 32},
+                                   {"Fill:", 33},
+                                   {"Topping:", 31},
+                                   {"For it:", 31},
+                                   {"Large Loaf:", 29},
+                                   {"  Vanilla Cream Cheese Frosting:  ", 20},
+                                   {std::string(58, 'x') + ":", 6}};
   for (const Case& c : cases) {
     const std::string out = Write(WriteMealMasterRecipe, Recipe("T", c.heading, ""), "C");
-    const std::string name = c.heading.substr(0, c.heading.size() - 1);
+    std::string name = c.heading.substr(c.heading.find_first_not_of(' '));
+    name = name.substr(0, name.find(':'));
     std::string expected(70, '-');
     expected.replace(0, 5, "MMMMM");
     expected.replace(c.column - 1, name.size(), name);
     EXPECT_NE(out.find("\r\n" + expected + "\r\n"), std::string::npos) << c.heading << "\n" << out;
   }
+}
+
+TEST(MealMasterWriter, ALongIngredientContinuesInsteadOfBreakingInTwo) {
+  // 84 characters: one ingredient in four pieces, not two ingredients.
+  const std::string line = "6 cups loosely packed sorrel leaves, the stems removed and the leaves roughly chopped";
+  const std::string out = Write(WriteMealMasterRecipe, Recipe("T", line, ""), "C");
+  EXPECT_NE(out.find("\r\n      6 c  loosely packed sorrel \r\n"
+                     "           -leaves, the stems removed \r\n"
+                     "           -and the leaves roughly \r\n"
+                     "           -chopped\r\n\r\n"),
+            std::string::npos)
+      << out;
 }
 
 TEST(MealMasterWriter, InformationTextHasNoYieldNoIngredientsAndWideDirections) {
