@@ -53,10 +53,19 @@ struct Target {
 
 const Target kTargets[] = {
     {kExportMealMaster, kFormatMealMaster, "out.mmf", false},
-    {kExportOwnText, kFormatOwnText, "out.qx", true},
-    {kExportMastercook, kFormatMastercookText, "out.mxp", false},
-    {kExportRecipeMl, kFormatRecipeMl, "out.xml", false},
 };
+
+// The last paragraph of our own exports, which a reader takes in as text.
+std::string WithoutExportTrailer(std::string directions) {
+  const std::string trailer = "Exported from Pantrela 9.68 (" + VendorAddressesFromEnvironment().home + ")\r";
+  const std::string end = "\r\r" + trailer;
+  for (;;) {
+    if (directions == trailer) return {};
+    if (directions.size() < end.size() || directions.compare(directions.size() - end.size(), end.size(), end) != 0)
+      return directions;
+    directions.resize(directions.size() - end.size() + 1);
+  }
+}
 
 std::vector<RecipeData> StoredIn(Collection& c) {
   std::vector<RecipeData> out;
@@ -69,21 +78,10 @@ std::vector<RecipeData> StoredIn(Collection& c) {
                    r.photo});
   }
   std::stable_sort(out.begin(), out.end(), [](const RecipeData& a, const RecipeData& b) {
-    return std::tie(a.title, a.ingredients, a.directions) < std::tie(b.title, b.ingredients, b.directions);
+    return std::make_tuple(a.title, a.ingredients, WithoutExportTrailer(a.directions)) <
+           std::make_tuple(b.title, b.ingredients, WithoutExportTrailer(b.directions));
   });
   return out;
-}
-
-// The last paragraph of our own exports, which a reader takes in as text.
-std::string WithoutExportTrailer(std::string directions) {
-  const std::string trailer = "Exported from Pantrela 9.68 (" + VendorAddressesFromEnvironment().home + ")\r";
-  const std::string end = "\r\r" + trailer;
-  for (;;) {
-    if (directions == trailer) return {};
-    if (directions.size() < end.size() || directions.compare(directions.size() - end.size(), end.size(), end) != 0)
-      return directions;
-    directions.resize(directions.size() - end.size() + 1);
-  }
 }
 
 // The characters of a recipe's texts in order, lower-cased, without the
