@@ -12,11 +12,15 @@
 //             lists; calendar: meal file and sort index
 //   Ready     web: clipboard listener (program only)
 //   Stopping  web: remove the clipboard listener
-//   Stopped   free the layers' buffers
+//   Stopped   free the layers' buffers; export: empty the scratch folder
+//             of mail attachments (also emptied at the Database stage)
 #include "app/app_startup.h"
 
 #ifdef PANTRELA_HAVE_UI
 #include "ui/screens.h"
+#endif
+#ifdef PANTRELA_HAVE_EXPORT
+#include "export/destinations.h"
 #endif
 
 namespace pantrela {
@@ -39,6 +43,20 @@ void AddLayerSteps(Application& app) {
       return true;
     });
     app.screenLoop = [p](Application&) { p->Run(); };
+  }
+#endif
+#ifdef PANTRELA_HAVE_EXPORT
+  if (app.options.withWindow) {
+    // Attachments handed to the mail program in the last run are no longer
+    // needed; those of this run go at shut-down.
+    app.AddStep(Stage::Database, "Export scratch folder", [](Application& a) {
+      EmptyExportScratch(a.ctx.files);
+      return true;
+    });
+    app.AddStep(Stage::Stopped, "Export scratch folder", [](Application& a) {
+      EmptyExportScratch(a.ctx.files);
+      return true;
+    });
   }
 #endif
   (void)app;
