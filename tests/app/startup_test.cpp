@@ -255,6 +255,50 @@ TEST(Companion, NewDataFolderStartsWithTheStarterRecipes) {
   EXPECT_EQ(out.find("Tomato Lentil Soup"), std::string::npos) << out;
 }
 
+// Every command, info included, runs the whole start-up: the master index
+// is loaded and verified (and built or rebuilt) before the command.
+TEST(Companion, InfoLoadsAndVerifiesTheIndex) {
+  Fixture fx;
+  std::string out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " info", &out), 0) << out;
+  EXPECT_EQ(Exists(fx.data + "Index860.dat"), 1);
+  EXPECT_NE(ReadBytes(fx.data + "status.log").find("Load Master Index: Index file is missing"), std::string::npos);
+  // A damaged index is rebuilt by the next start, whatever the command.
+  WriteBytes(fx.data + "Index860.dat", "short");
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " info", &out), 0) << out;
+  EXPECT_NE(ReadBytes(fx.data + "status.log").find("Load Master Index: Index file is too small"), std::string::npos);
+  EXPECT_GT(ReadBytes(fx.data + "Index860.dat").size(), 120u);
+}
+
+TEST(Companion, RecipesAsJson) {
+  Fixture fx;
+  std::string out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " show --json \"Tomato Lentil Soup\"", &out), 0) << out;
+  EXPECT_EQ(out.rfind("{\"title\": \"Tomato Lentil Soup\", \"chapter\": \"Soups\", \"servings\": 4, "
+                      "\"ingredients\": [\"2 tablespoons Olive oil\", ",
+                      0),
+            0u)
+      << out;
+  EXPECT_NE(out.find("\"kind\": \"recipe\", \"record_id\": "), std::string::npos) << out;
+  EXPECT_EQ(out.size() - out.find("\"photo\": null}\n"), 15u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+  // The list: an array with one object a line.
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " list --json", &out), 0) << out;
+  EXPECT_EQ(out.rfind("[\n{\"title\": \"Buttermilk Pancakes\", \"chapter\": \"Breakfast\", ", 0), 0u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 7) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '{'), 5) << out;
+  EXPECT_EQ(out.substr(out.size() - 4), "}\n]\n") << out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " list --chapter Soups --json", &out), 0) << out;
+  EXPECT_EQ(out.rfind("[\n{\"title\": \"Tomato Lentil Soup\", ", 0), 0u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '{'), 1) << out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " add-chapter Empty", &out), 0) << out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " list --json --chapter Empty", &out), 0) << out;
+  EXPECT_EQ(out, "[]\n");
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " list --json --chapter Missing", &out), 1) << out;
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " show --json \"No Such\"", &out), 1) << out;
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " show --json", &out), 2) << out;
+}
+
 TEST(Companion, TerminalDialogsShowTheProgramsText) {
   AppContext ctx;
   std::FILE* f = std::tmpfile();
