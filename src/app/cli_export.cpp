@@ -53,8 +53,7 @@ int Export(Session& s, const std::vector<std::string>& args) {
     std::fprintf(stderr, "pantrela-cli: the %s export is not available yet\n", kExportFormats[size_t(code)].entry);
     return kFailed;
   }
-  Collection db(s.ctx);
-  OpenCollection(db);
+  Collection& db = s.db();
   std::unordered_set<int64_t> keys;
   for (const std::string& name : chapters) {
     const int64_t key = db.FindChapterByName(name);
