@@ -13,7 +13,8 @@
 //             app.collection); calendar: meal file and sort index
 //   Ready     web: clipboard listener (program only)
 //   Stopping  web: remove the clipboard listener
-//   Stopped   free the layers' buffers
+//   Stopped   free the layers' buffers; export: empty the scratch folder
+//             of mail attachments (also emptied at the Database stage)
 #include "app/app_startup.h"
 
 #ifdef PANTRELA_HAVE_DATABASE
@@ -22,10 +23,27 @@
 #ifdef PANTRELA_HAVE_UI
 #include "ui/screens.h"
 #endif
+#ifdef PANTRELA_HAVE_EXPORT
+#include "export/destinations.h"
+#endif
 
 namespace pantrela {
 
 void AddLayerSteps(Application& app) {
+#ifdef PANTRELA_HAVE_EXPORT
+  if (app.options.withWindow) {
+    // Attachments handed to the mail program in the last run are no longer
+    // needed; those of this run go at shut-down.
+    app.AddStep(Stage::Database, "Export scratch folder", [](Application& a) {
+      EmptyExportScratch(a.ctx.files);
+      return true;
+    });
+    app.AddStep(Stage::Stopped, "Export scratch folder", [](Application& a) {
+      EmptyExportScratch(a.ctx.files);
+      return true;
+    });
+  }
+#endif
 #ifdef PANTRELA_HAVE_UI
   if (app.options.withWindow) {
     // The window layer: window and first screen, the recipe database with

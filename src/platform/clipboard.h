@@ -1,5 +1,5 @@
-// The system clipboard as the program reads it: text, and the files a file
-// manager copied.
+// The system clipboard: putting text on it, and reading text and the files
+// a file manager copied.
 //
 // Text comes through SDL. Linux programs end clipboard lines with LF alone;
 // the program's texts and readers expect CR LF, so the text is handed over
@@ -19,6 +19,11 @@
 #include <vector>
 
 namespace pantrela::platform {
+
+// Puts Windows-1252 text on the clipboard as plain UTF-8 text (a NUL byte,
+// which the clipboard cannot carry, is left out). False when there is no
+// clipboard to put it on (no window system in this process).
+bool PutClipboardText(std::string_view ansi);
 
 // LF and CR LF become CR LF; a CR alone stays as it is.
 std::string ClipboardLineEnds(std::string_view text);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/cli.h"
+#include "app/cli_run.h"
 #include "app/terminal_dialogs.h"
 #include "foundation/file.h"
 #include "foundation/settings.h"
@@ -20,6 +21,7 @@ namespace pantrela {
 namespace {
 
 using testing::ReadBytes;
+using testing::RunCli;
 using testing::TempDir;
 using testing::WriteBytes;
 
@@ -179,19 +181,6 @@ TEST(StartUp, SecondCopyLeavesItsCommandLine) {
   fx.Start(third);
   EXPECT_EQ(StartUp(third), StartResult::Running);
   ShutDown(third);
-}
-
-int RunCli(const std::string& args, std::string* out = nullptr) {
-  std::string cmd = std::string(PANTRELA_CLI_PATH) + " " + args + " 2>&1";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return -1;
-  std::string text;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
-  int status = ::pclose(p);
-  if (out) *out = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(Companion, SecondProcessHandsOverWhileTheFirstHoldsTheLock) {
