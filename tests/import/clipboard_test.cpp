@@ -62,7 +62,8 @@ TEST(ClipboardFiles, UriListsGiveLocalPaths) {
   for (const auto& c : cases) EXPECT_EQ(FilesFromUriList(c.text, "kitchen"), c.files) << c.name;
 }
 
-// An X server of our own for the test.
+// An X server of our own for the test (kept up between clients: a reset
+// would refuse the next connection for a moment).
 class Xvfb {
  public:
   Xvfb() {
@@ -72,7 +73,7 @@ class Xvfb {
     if (pid_ == 0) {
       ::close(fds[0]);
       const std::string fd = std::to_string(fds[1]);
-      ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "64x64x24",
+      ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0", "64x64x24",
               static_cast<char*>(nullptr));
       ::_exit(127);
     }
