@@ -37,28 +37,24 @@ bool ReadLogin(const std::vector<std::string>& args, CloudCredentials& login, bo
   return true;
 }
 
-int Exit(CloudOutcome outcome) { return outcome == CloudOutcome::Done ? kOk : kFailed; }
-
-int Backup(Session& s, const std::vector<std::string>& args) {
+// Runs one cloud command on the opened collection with the login of the
+// options, or the stored account.
+int RunCloud(Session& s, const std::vector<std::string>& args, bool restore) {
   CloudCredentials login;
   bool given = false;
   if (!ReadLogin(args, login, given)) return kUsage;
   if (!given) login = {s.ctx.settings.cloud_user, s.ctx.settings.cloud_password};
   Collection db(s.ctx);
   OpenCollection(db);
-  return Exit(CloudBackup(db, VendorHostFromEnvironment(), &login));
+  CloudOutcome outcome;
+  if (!restore) outcome = CloudBackup(db, VendorHostFromEnvironment(), &login);
+  else if (!ConfirmCloudRestore(db.dialogs())) return kFailed;
+  else outcome = CloudRestore(db, VendorHostFromEnvironment(), &login);
+  return outcome == CloudOutcome::Done ? kOk : kFailed;
 }
 
-int Restore(Session& s, const std::vector<std::string>& args) {
-  CloudCredentials login;
-  bool given = false;
-  if (!ReadLogin(args, login, given)) return kUsage;
-  if (!given) login = {s.ctx.settings.cloud_user, s.ctx.settings.cloud_password};
-  Collection db(s.ctx);
-  OpenCollection(db);
-  if (!ConfirmCloudRestore(db.dialogs())) return kFailed;
-  return Exit(CloudRestore(db, VendorHostFromEnvironment(), &login));
-}
+int Backup(Session& s, const std::vector<std::string>& args) { return RunCloud(s, args, false); }
+int Restore(Session& s, const std::vector<std::string>& args) { return RunCloud(s, args, true); }
 
 }  // namespace
 

@@ -40,32 +40,9 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    left -= size_t(n);
-  }
-  return true;
-}
-
-// A file of the data folder created afresh: any old file or link of that
-// name is removed first, and the new one is opened exclusively, so a link
-// placed in the data folder never redirects the write.
-int CreateFresh(const std::string& path) {
-  ::unlink(path.c_str());
-  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-}
-
 bool WriteFresh(const std::string& path, std::string_view bytes) {
-  int fd = CreateFresh(path);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  return ::close(fd) == 0 && ok;
+  File f = File::CreateFresh(path);
+  return f.valid() && f.Write(bytes) == int64_t(bytes.size()) && f.Sync();
 }
 
 // Reads a regular file that is not a link; false when there is none.
@@ -78,7 +55,8 @@ bool ReadPlainFile(const std::string& path, std::string& out) {
 // ----- the zip archive, opened exclusively through minizip's file layer
 
 voidpf ZCALLBACK OpenArchiveExclusive(voidpf, const void* filename, int) {
-  int fd = CreateFresh(static_cast<const char*>(filename));
+  File created = File::CreateFresh(static_cast<const char*>(filename));
+  int fd = created.valid() ? ::dup(created.fd()) : -1;
   if (fd < 0) return nullptr;
   FILE* f = ::fdopen(fd, "wb");
   if (!f) ::close(fd);
@@ -450,33 +428,27 @@ class RecordSink {
  public:
   explicit RecordSink(AppContext& ctx) : ctx_(ctx) {}
   bool Open(const std::string& path) {
-    fd_ = CreateFresh(path);
-    return fd_ >= 0;
+    file_ = File::CreateFresh(path);
+    return file_.valid();
   }
   void Append(const CurrentRecord& rec) {
     pending_ += BuildRecordBytes(rec, ctx_.ids.Make());
     if (pending_.size() >= (4u << 20)) Flush();
   }
   void Flush() {
-    if (fd_ >= 0 && !pending_.empty() && !WriteAll(fd_, pending_)) ok_ = false;
+    if (!pending_.empty() && file_.Write(pending_) != int64_t(pending_.size())) ok_ = false;
     pending_.clear();
   }
   bool Finish() {
     Flush();
-    if (fd_ < 0) return false;
-    bool ok = ok_ && ::fsync(fd_) == 0;
-    ok = ::close(fd_) == 0 && ok;
-    fd_ = -1;
+    bool ok = ok_ && file_.valid() && file_.Sync();
+    file_.Close();
     return ok;
-  }
-  bool ok() const { return ok_ && fd_ >= 0; }
-  ~RecordSink() {
-    if (fd_ >= 0) ::close(fd_);
   }
 
  private:
   AppContext& ctx_;
-  int fd_ = -1;
+  File file_;
   bool ok_ = true;
   std::string pending_;
 };
