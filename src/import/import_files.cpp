@@ -74,7 +74,17 @@ void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vecto
   list.assign(1, ctx.files.scratchImport);
 }
 
-int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::vector<std::string>& list) {
+std::string ImportSummaryLine(int stored, size_t skipped) {
+  return Plain(int64_t(stored)) + (stored == 1 ? " recipe" : " recipes") + " stored, " + Plain(int64_t(skipped)) +
+         (skipped == 1 ? " entry" : " entries") + " skipped";
+}
+
+std::string ImportSkipLine(const ImportSkip& skip) {
+  return FileName(skip.file) + ", " + skip.position + ": " + skip.reason;
+}
+
+int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::vector<std::string>& list,
+                std::vector<ImportSkip>* skipped) {
   Dialogs* dialogs = ctx.dialogs;
   if (list.empty()) {
     if (dialogs) dialogs->Message("There are no files to import", "OK", 1);
@@ -90,22 +100,21 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
     if (format == kFormatDetect) DetectImportFormat(ctx, file, format);
     int64_t chapter = 0, recordId = 0;
     bool cancel = false;
+    builder.SetFile(file);
     auto reader = readers.find(format);
     if (reader != readers.end()) {
       reader->second(builder, file, label, chapter, recordId, cancel);
     } else if (dialogs) {
-      // Manual import and the readers of the other formats are not part of
-      // this program yet.
-      if (format == kFormatDetect || format == kFormatManual)
-        dialogs->Message("The format of this file was not recognized:||" + FileName(file), "OK", 1);
-      else
-        dialogs->Message("This import format is not available yet:||" + FileName(file), "OK", 1);
+      dialogs->Message("The format of this file was not recognized:||" + FileName(file), "OK", 1);
     }
     if (cancel) break;
   }
   DeleteFile(ctx.files.scratchImport);
   EmptyFolder(ctx.files.dataFolder + "temp/");
   builder.Finish();
+  ctx.Log("Import: " + ImportSummaryLine(builder.stored(), builder.skipped().size()));
+  for (const ImportSkip& skip : builder.skipped()) ctx.Log("Import skipped: " + ImportSkipLine(skip));
+  if (skipped) *skipped = builder.skipped();
   return builder.stored();
 }
 
