@@ -64,6 +64,7 @@ struct AppContext {
   bool busy = false;             // refuses resizing, screen switches, clean-up
   bool popupUp = false;
   int screen = kScreenNone;
+  std::string grocerySearchWord;  // an ingredient word clicked in the recipe view
 
   // News text left by the update thread; shared with it under the mutex.
   std::mutex newsMutex;

@@ -57,8 +57,9 @@ std::vector<uint32_t> WrapLineStarts(std::string_view text, const WrapMeasure& m
   return Walk(text, m.limit, maxBreaks, [w](unsigned char b) { return w[b]; }, [w](unsigned char b) { return w[b]; });
 }
 
-std::vector<std::string> WrapTextLines(std::string_view text, int width) {
-  const std::vector<uint32_t> starts = WrapLineStarts(text, width);
+namespace {
+
+std::vector<std::string> LinesAt(std::string_view text, const std::vector<uint32_t>& starts) {
   std::vector<std::string> lines;
   lines.reserve(starts.size() - 1);
   for (size_t k = 0; k + 1 < starts.size(); ++k) {
@@ -68,6 +69,16 @@ std::vector<std::string> WrapTextLines(std::string_view text, int width) {
     lines.emplace_back(line);
   }
   return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> WrapTextLines(std::string_view text, int width) {
+  return LinesAt(text, WrapLineStarts(text, width));
+}
+
+std::vector<std::string> WrapTextLines(std::string_view text, const WrapMeasure& measure) {
+  return LinesAt(text, WrapLineStarts(text, measure, kWrapLineBreakLimit));
 }
 
 }  // namespace pantrela

@@ -38,5 +38,7 @@ std::vector<uint32_t> WrapLineStarts(std::string_view text, const WrapMeasure& m
 // The wrapped lines themselves: each without its final CR and without
 // trailing spaces. An empty text gives one empty line.
 std::vector<std::string> WrapTextLines(std::string_view text, int width);
+// The same lines by a measure of its own (text drawn in a font).
+std::vector<std::string> WrapTextLines(std::string_view text, const WrapMeasure& measure);
 
 }  // namespace pantrela

@@ -11,6 +11,7 @@
 #include "import/import_files.h"
 #include "platform/window.h"
 #include "ui/screens.h"
+#include "ui/recipe_view.h"
 
 namespace pantrela::ui {
 
@@ -420,7 +421,15 @@ void IndexScreen::Dispatch(int id) {
     case kIdRecipeAll: CheckAllRecipes(); break;
     case kIdChapterAll: CheckAllChapters(); break;
     // Commands of later parts: drawn, not yet wired.
-    case kIdRecipesMenu: case kIdPrint: case kIdNewMeal: case kIdAddRecipe: case kIdEdit: case kIdDelete:
+    case kIdEdit: EditCurrentRecipe(s_); break;
+    case kIdAddRecipe: {
+      const Control* b = g.ById(kIdAddRecipe);
+      const int choice = s_.dialogs.PopupList(b ? b->x1 : in.mouseX, b ? b->y2 : in.mouseY, 220,
+                                              {"Add new recipe", "Add information text"});
+      if (choice == 0 || choice == 1) AddRecord(s_, choice);
+      break;
+    }
+    case kIdRecipesMenu: case kIdPrint: case kIdNewMeal: case kIdDelete:
     case kIdWebImport: case kIdExport:
       break;
     default:

@@ -1,4 +1,5 @@
 #include "ui/screens.h"
+#include "ui/recipe_view.h"
 
 #include <SDL2/SDL.h>
 
@@ -117,6 +118,8 @@ void Screens::RunLoop() {
         index.Run();
         break;
       case kScreenRecipe:
+        RecipeView(*this).Run();
+        break;
       case kScreenGrocery:
       case kScreenMeals:
       case kScreenOptions:

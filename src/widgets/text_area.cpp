@@ -371,11 +371,17 @@ int OffsetAt(const TextArea& a, int x, int y) {
   return p;
 }
 
+std::array<int, 256> ByteWidths(Gui& gui, int font) {
+  std::array<int, 256> w{};
+  const FontDesc& f = gui.fonts[font];
+  for (int b = 32; b < 256; ++b) w[size_t(b)] = gui.canvas.TextWidth(f, std::string(1, char(b)));
+  return w;
+}
+
 void SetAreaFont(Gui& gui, TextArea& a, int font) {
   a.font = font;
   const FontDesc& f = gui.fonts[font];
-  for (int b = 0; b < 256; ++b)
-    a.widths[size_t(b)] = b < 32 ? 0 : gui.canvas.TextWidth(f, std::string(1, char(b)));
+  a.widths = ByteWidths(gui, font);
   gui.canvas.TextWidth(f, "Xg");
   a.rowHeight = std::max(gui.canvas.LastTextHeight(), f.height);
   a.rowsShown = a.lineLimit == 1 ? 1 : std::max(1, (a.bottom - a.top - 4) / a.rowHeight);

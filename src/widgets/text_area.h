@@ -115,6 +115,8 @@ void TextAreaMenuCommand(TextArea& a, int choice, Dialogs& dialogs);
 // Offset under a client point (pixel mode).
 int OffsetAt(const TextArea& a, int x, int y);
 
+// Width in pixels of every byte in a font of the Gui's set (control bytes 0).
+std::array<int, 256> ByteWidths(Gui& gui, int font);
 // Pixel mode from a font of the Gui's set: widths, row height, rows shown.
 void SetAreaFont(Gui& gui, TextArea& a, int font);
 void DrawTextArea(Gui& gui, const TextArea& a, uint32_t background, bool caretShown);
