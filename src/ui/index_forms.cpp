@@ -28,20 +28,6 @@ constexpr int kIdPickField = kIdFieldBase + 1;
 constexpr int kIdCheckBase = 6010;
 constexpr uint32_t kFieldFace = kWhite;
 
-class SdlClipboard : public ImportClipboard {
- public:
-  bool Open() override { return true; }
-  bool FileDropList(std::vector<std::string>&) override { return false; }
-  bool UnicodeText(std::string& text) override {
-    if (!SDL_HasClipboardText()) return false;
-    char* t = SDL_GetClipboardText();
-    if (!t) return false;
-    text = t;
-    SDL_free(t);
-    return !text.empty();
-  }
-};
-
 void Redraw(Gui& gui, int id) {
   int i = gui.Find(id);
   if (i < 0) return;
@@ -362,7 +348,7 @@ bool IndexScreen::ImportDialog(std::vector<std::string>& files) {
   const ImportFormatDialog::Choice leave = ImportFormatDialog(s_).Run();
   bool run = false;
   if (leave == ImportFormatDialog::kClipboard) {
-    SdlClipboard clipboard;
+    SystemClipboard clipboard;
     ImportFromClipboard(ctx, clipboard, files, s_.openAddress);
     run = !files.empty();
   } else if (leave == ImportFormatDialog::kFile) {

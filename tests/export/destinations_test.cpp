@@ -114,6 +114,19 @@ TEST_F(DestinationTest, ExistingFileIsOverwrittenOnlyWhenConfirmed) {
   EXPECT_EQ(ReadBytes(dir / "soup.txt").rfind("MMMMM----- Meal-Master Recipe", 0), 0u);
 }
 
+// A name from the file system (UTF-8) is shown in Windows-1252 messages as
+// it reads.
+TEST_F(DestinationTest, AccentedFileNamesShowAsTheyRead) {
+  WriteBytes(dir / "Cr\xC3\xA8me.txt", "keep");
+  dialogs.choices = {1};
+  dialogs.browse = {{dir.path(), "Cr\xC3\xA8me"}};
+  dialogs.buttons = {1, 2};
+  ExportSession s = Session();
+  ExportToFile(s);
+  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"Cr\xE8me.txt|Already Exists!|Do you want to overwrite it?"});
+  EXPECT_EQ(ReadBytes(dir / "Cr\xC3\xA8me.txt"), "keep");
+}
+
 TEST_F(DestinationTest, AFolderThatCannotTakeTheFileSaysSo) {
   dialogs.choices = {1};
   dialogs.browse = {{dir / "missing/", "soup"}};
