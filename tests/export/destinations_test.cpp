@@ -137,6 +137,22 @@ TEST_F(DestinationTest, AFolderThatCannotTakeTheFileSaysSo) {
   EXPECT_FALSE(Exists(dir / "missing"));
 }
 
+TEST_F(DestinationTest, AFullDiskSaysSoAndLeavesTheOldFile) {
+  WriteBytes(dir / "soup.txt", "keep");
+  dialogs.choices = {1};
+  dialogs.browse = {{dir.path(), "soup"}};
+  dialogs.buttons = {1, 1};
+  ExportSession s = Session();
+  {
+    FullDisk full(200);
+    ExportToFile(s);
+  }
+  EXPECT_EQ(dialogs.Messages(), (std::vector<std::string>{"soup.txt|Already Exists!|Do you want to overwrite it?",
+                                                          "soup.txt could not be written.||File too large|"
+                                                          "Nothing was saved under this name."}));
+  EXPECT_EQ(ReadBytes(dir / "soup.txt"), "keep");
+}
+
 TEST_F(DestinationTest, RememberedCodesPreselectTheirEntries) {
   struct Case {
     int remembered;
