@@ -81,7 +81,7 @@ class ArchiveWriter {
     info.tmz_date = {unsigned(tm.tm_sec), unsigned(tm.tm_min), unsigned(tm.tm_hour),
                      unsigned(tm.tm_mday), unsigned(tm.tm_mon), unsigned(tm.tm_year + 1900)};
     entryOpen_ = zipOpenNewFileInZip64(zip_, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                       Z_DEFAULT_COMPRESSION, 1) == ZIP_OK;
+                                       Z_BEST_SPEED, 1) == ZIP_OK;
     entryBytes_ = 0;
     return entryOpen_;
   }
