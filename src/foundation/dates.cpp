@@ -1,7 +1,15 @@
 #include "foundation/dates.h"
 
+#include <ctime>
 
 namespace pantrela {
+
+Ymd Today() {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  ::localtime_r(&now, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+}
 
 bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 

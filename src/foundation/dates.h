@@ -14,6 +14,7 @@ struct Ymd {
 
 inline int32_t PackDate(int y, int m, int d) { return int32_t(y) * 65536 + m * 256 + d; }
 inline Ymd UnpackDate(int32_t p) { return {int(uint32_t(p) >> 16), (p >> 8) & 0xFF, p & 0xFF}; }
+Ymd Today();
 bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
 // 0 = Sunday.
