@@ -249,6 +249,7 @@ struct VendorServer::Impl {
   unsigned char cacheKey[crypto_generichash_KEYBYTES];
   std::mutex cacheMutex;
   std::map<std::string, std::string> verified;  // user -> keyed digest of the password last verified
+  std::mutex accountsMutex;
   std::mutex locksMutex;
   std::map<std::string, std::shared_ptr<std::mutex>> userLocks;
   std::mutex reportMutex;
@@ -394,6 +395,12 @@ struct VendorServer::Impl {
     auto lock = UserLock(newu);
     std::lock_guard<std::mutex> guard(*lock);
     if (!AccountExists(newu)) {
+      // Every account may hold an upload, so their number bounds the disk used.
+      std::lock_guard<std::mutex> count(accountsMutex);
+      size_t accounts = 0;
+      std::error_code ec;
+      for (fs::directory_iterator it(Folder("accounts"), ec), end; !ec && it != end; it.increment(ec)) ++accounts;
+      if (accounts >= opt.maxAccounts) return "No more accounts on this server";
       if (!StoreAccount(newu, newp)) return "Unable to store the account";
       Log("account created: " + newu);
       return "success";

@@ -12,6 +12,7 @@
 #include "ingredients/resize.h"
 #include "ingredients/text_ops.h"
 #include "ui/screens.h"
+#include "widgets/list_widgets.h"
 #include "widgets/text_area.h"
 
 namespace pantrela::ui {
@@ -214,11 +215,8 @@ void RecipeView::PaintPane(int index) {
   if (c.value == 1) {
     // Scroll bar: the thumb shows the window of the content in view.
     cv.FillRect(c.x1, c.y1, c.x2, c.y2, c.background);
-    const int track = c.y2 - c.y1, content = std::max(ContentHeight(), PaneHeight());
-    const int thumb = std::max(16, track * PaneHeight() / std::max(1, content));
-    const int room = track - thumb, over = std::max(1, content - PaneHeight());
-    const int ty = c.y1 + room * scroll_ / over;
-    cv.FillRect(c.x1 + 2, ty, c.x2 - 2, ty + thumb, kFrameColour);
+    const ScrollThumb t = ScrollThumb::Place(c.y1, c.y2 - c.y1, ContentHeight(), PaneHeight(), scroll_);
+    if (t.Scrolls()) cv.FillRect(c.x1 + 2, t.top, c.x2 - 2, t.top + t.height, kFrameColour);
     return;
   }
   cv.FramedFill(c.x1, c.y1, c.x2, c.y2, c.background, kFrameColour);
@@ -330,8 +328,7 @@ void RecipeView::Find() {
     std::string hay = l.amount + " " + l.text;
     textops::LowerInPlace(hay);
     if (hay.find(text) == std::string::npos) continue;
-    if (l.y < scroll_) ScrollTo(l.y);
-    else if (l.y + l.height > scroll_ + PaneHeight()) ScrollTo(l.y + l.height - PaneHeight());
+    ScrollTo(ScrollToShow(scroll_, l.y, l.y + l.height, PaneHeight()));
     return;
   }
   s_.dialogs.Message("No match found for|" + text, "OK");

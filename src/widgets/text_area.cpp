@@ -7,6 +7,7 @@
 #include "ingredients/text_ops.h"
 #include "platform/clipboard.h"
 #include "widgets/gui.h"
+#include "widgets/list_widgets.h"
 
 namespace pantrela::widgets {
 namespace {
@@ -422,13 +423,8 @@ void DrawTextArea(Gui& gui, const TextArea& a, uint32_t background, bool caretSh
     const int bx1 = a.right - kTextAreaMargin + 6, bx2 = a.right - 4;
     cv.SetClip(bx1, a.top + 1, bx2, a.bottom - 1);
     cv.FillRect(bx1, a.top + 3, bx2, a.bottom - 3, kBoxFill);
-    const int track = a.bottom - a.top - 6;
-    const int lines = std::max(a.lineCount, a.rowsShown);
-    const int thumb = std::max(12, track * a.rowsShown / std::max(1, lines));
-    const int room = track - thumb;
-    const int over = std::max(1, lines - a.rowsShown);
-    const int ty = a.top + 3 + (lines > a.rowsShown ? room * a.firstLine / over : 0);
-    cv.FillRect(bx1, ty, bx2, ty + thumb, kFrameColour);
+    const ScrollThumb t = ScrollThumb::Place(a.top + 3, a.bottom - a.top - 6, a.lineCount, a.rowsShown, a.firstLine);
+    if (t.Scrolls()) cv.FillRect(bx1, t.top, bx2, t.top + t.height, kFrameColour);
   }
   cv.ClearClip();
 }
