@@ -278,8 +278,8 @@ void OnHpdfError(HPDF_STATUS error, HPDF_STATUS detail, void* data) {
     std::snprintf(buf, sizeof buf, " %lu [&H%lX]", static_cast<unsigned long>(n), static_cast<unsigned long>(n));
     return std::string(buf);
   };
-  static_cast<Dialogs*>(data)->Message("Error number =" + forms(error) + "|Detail number =" + forms(detail) + "]",
-                                       "OK", 1);
+  static_cast<Dialogs*>(data)->Message("Error number = " + forms(error) + "|Detail number = " + forms(detail), "OK",
+                                       1);
 }
 
 // Bytes up to 32 (spaces and control characters) off both ends.
