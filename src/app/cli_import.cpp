@@ -45,7 +45,7 @@ int Import(Session& s, const std::vector<std::string>& args) {
   OpenCollection(collection);
   CollectionImportTarget target(collection);
   std::vector<ImportSkip> skipped;
-  const int stored = ImportFiles(s.ctx, target, format, files, &skipped);
+  const int stored = ImportFiles(s.ctx, target, format, files, nullptr, &skipped);
   s.ctx.settings.import_chapter = savedChapterSetting;
   std::printf("%s\n", ImportSummaryLine(stored, skipped.size()).c_str());
   for (const ImportSkip& skip : skipped) std::printf("skipped: %s\n", ImportSkipLine(skip).c_str());

@@ -10,6 +10,7 @@
 #include "import/collection_target.h"
 #include "import/import_files.h"
 #include "platform/window.h"
+#include "ui/manual_import_screen.h"
 #include "ui/screens.h"
 
 namespace pantrela::ui {
@@ -725,7 +726,8 @@ void IndexScreen::ProcessHandOverText(const std::string& raw) {
   } else {
     std::vector<std::string> files = HandOverFileNames(text);
     CollectionImportTarget target(db);
-    ImportFiles(ctx, target, s_.importFormat, files);
+    ManualImportScreen manual(s_);
+    ImportFiles(ctx, target, s_.importFormat, files, &manual);
   }
   ctx.settings.import_chapter = savedChapter;
 }
