@@ -42,9 +42,7 @@ int Import(Session& s, const std::vector<std::string>& args) {
   if (files.empty()) return kUsage;
   const int32_t savedChapterSetting = s.ctx.settings.import_chapter;
   if (chapters) s.ctx.settings.import_chapter = 1;
-  Collection collection(s.ctx);
-  OpenCollection(collection);
-  CollectionImportTarget target(collection);
+  CollectionImportTarget target(s.db());
   std::vector<ImportSkip> skipped;
   const int stored = ImportFiles(s.ctx, target, format, files, nullptr, &skipped);
   s.ctx.settings.import_chapter = savedChapterSetting;

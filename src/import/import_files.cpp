@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 
+#include "foundation/codepage.h"
 #include "foundation/context.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
@@ -38,6 +39,10 @@ std::string FileName(const std::string& path) {
   size_t cut = path.find_last_of('/');
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
+
+// The last part of a path as messages show it (Windows-1252); the path
+// itself stays as the file system gave it.
+std::string ShownFileName(const std::string& path) { return FileNameForDisplay(FileName(path)); }
 
 }  // namespace
 
@@ -109,7 +114,7 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
       // Manual import, also for a file detection did not recognise.
       ManualImport(builder, *manual, file, chapter, recordId, cancel);
     } else if (dialogs) {
-      dialogs->Message("The format of this file was not recognized:||" + FileName(file), "OK", 1);
+      dialogs->Message("The format of this file was not recognized:||" + ShownFileName(file), "OK", 1);
     }
     if (cancel) break;
   }

@@ -9,6 +9,7 @@
 
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "platform/codepage.h"
 #include "platform/system.h"
 #include "widgets/text_field.h"
 
@@ -22,23 +23,7 @@ bool KeyDown(const platform::InputState& in, int vk) { return in.keyDown && in.v
 bool Ready(const std::string& path) { return !path.empty() && ::access(path.c_str(), R_OK | X_OK) == 0; }
 
 // Names on disk are UTF-8; the interface draws Windows-1252 texts.
-bool LooksUtf8(const std::string& s) {
-  bool high = false;
-  for (size_t i = 0; i < s.size();) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    int more = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-    if (more < 0 || i + size_t(more) >= s.size()) return false;
-    for (int k = 1; k <= more; ++k) {
-      if ((static_cast<unsigned char>(s[i + size_t(k)]) >> 6) != 2) return false;
-    }
-    high = high || more > 0;
-    i += size_t(more) + 1;
-  }
-  return high;
-}
-std::string Shown(const std::string& diskText) {
-  return LooksUtf8(diskText) ? platform::AnsiFromUtf8(diskText) : diskText;
-}
+std::string Shown(const std::string& diskText) { return FileNameForDisplay(diskText); }
 
 std::string WithSlash(std::string p) {
   if (p.empty() || p.back() != '/') p += '/';
