@@ -114,12 +114,7 @@ int ManualImportCommand(Session& s, const std::vector<std::string>& args) {
     }
     for (int i = from; i <= to; ++i) lines.lines[size_t(i)].mark = mark;
   }
-  const int bits = MarkedSegments(lines);
-  const char* missing = !(bits & 1)   ? "You have not defined a title segment"
-                        : !(bits & 2) ? "You have not defined an ingredients segment"
-                        : !(bits & 4) ? "You have not defined a directions segment"
-                                      : nullptr;
-  if (missing) {
+  if (const char* missing = MissingSegmentMessage(lines)) {
     std::fprintf(stderr, "%s\n", missing);
     return kFailed;
   }

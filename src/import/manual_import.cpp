@@ -103,6 +103,14 @@ int MarkedSegments(const ManualLines& lines) {
   return bits;
 }
 
+const char* MissingSegmentMessage(const ManualLines& lines) {
+  const int bits = MarkedSegments(lines);
+  if (!(bits & 1)) return "You have not defined a title segment";
+  if (!(bits & 2)) return "You have not defined an ingredients segment";
+  if (!(bits & 4)) return "You have not defined a directions segment";
+  return nullptr;
+}
+
 void ClearMarks(ManualLines& lines) {
   for (ManualLine& l : lines.lines) l.mark = kMarkNone;
 }
@@ -185,12 +193,7 @@ void ManualImportSession::ClearAll() {
 
 bool ManualImportSession::Save() {
   Dialogs* d = b_.ctx().dialogs;
-  const int bits = MarkedSegments(lines_);
-  const char* missing = !(bits & 1)   ? "You have not defined a title segment"
-                        : !(bits & 2) ? "You have not defined an ingredients segment"
-                        : !(bits & 4) ? "You have not defined a directions segment"
-                                      : nullptr;
-  if (missing) {
+  if (const char* missing = MissingSegmentMessage(lines_)) {
     if (d) d->Message(missing, "OK", 1);
     return false;
   }

@@ -60,6 +60,9 @@ bool LoadManualLines(AppContext& ctx, const std::string& file, int listWidth,
 // (yield is not counted).
 int MarkedSegments(const ManualLines& lines);
 void ClearMarks(ManualLines& lines);
+// The message for the first segment a recipe lacks ("You have not defined a
+// title segment", then ingredients, then directions), or nullptr.
+const char* MissingSegmentMessage(const ManualLines& lines);
 
 // Builds one recipe from the marked lines and stores it through the
 // builder: title lines joined with spaces (cut to 80), the last yield line's

@@ -20,10 +20,6 @@ using platform::InputState;
 
 namespace {
 
-constexpr uint32_t kPage = Rgb(226, 232, 236);
-constexpr uint32_t kListFrame = Rgb(63, 115, 139);
-constexpr uint32_t kBarTrack = Rgb(214, 220, 224);
-constexpr uint32_t kBarThumb = Rgb(120, 150, 170);
 constexpr uint32_t kChapterText = Rgb(70, 70, 110);
 constexpr int kTop = 64;
 constexpr int kButtonHigh = 34;

@@ -11,10 +11,6 @@ using platform::InputState;
 
 namespace {
 
-constexpr uint32_t kPage = Rgb(226, 232, 236);
-constexpr uint32_t kListFrame = Rgb(63, 115, 139);
-constexpr uint32_t kBarTrack = Rgb(214, 220, 224);
-constexpr uint32_t kBarThumb = Rgb(120, 150, 170);
 constexpr uint32_t kSelection = Rgb(200, 214, 240);
 constexpr int kTop = 52;
 constexpr int kButtonHigh = 34;
@@ -76,13 +72,7 @@ void ManualImportScreen::Layout() {
   g.AddControl(n, {.id = kIdDecoration, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = W, .y2 = H, .background = kPage});
   // The top bar: icon and title image as on the tab bar, the caption in
   // place of the tabs.
-  g.AddControl(n, {.id = kIdDecoration, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = W, .y2 = kTabBarHeight,
-                   .background = kTopBarColour});
-  g.AddControl(n, {.id = kIdTopBar, .x1 = 0, .y1 = 0, .x2 = W, .y2 = kTabBarHeight});
-  g.AddControl(n, {.id = kIdDecoration, .kind = kKindBitmap, .x1 = 6, .y1 = -3, .x2 = 6 + 48, .y2 = kTabBarHeight,
-                   .background = kWhite, .caption = "GINGERBREAD_48"});
-  g.AddControl(n, {.id = kIdDecoration, .kind = kKindBitmap, .x1 = 60, .y1 = 2, .x2 = 60 + 150, .y2 = 2 + 40,
-                   .background = kWhite, .caption = "TITLE_LARGE"});
+  s_.AddTitleArea(n);
   g.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = 240, .y1 = 8, .x2 = W - 20, .y2 = 38,
                    .foreground = kWhite, .font = kFontHeading24, .caption = "Manual Import"});
   g.AddControl(n, {.id = kIdManualInstruction, .kind = kKindText, .x1 = 20, .y1 = kTop - 2, .x2 = W - 20,
