@@ -7,7 +7,7 @@ packages=(
   # build
   cmake g++ make pkg-config
   # libraries
-  libsdl2-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
+  libsdl2-dev libx11-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
   libhpdf-dev libminizip-dev zlib1g-dev libcurl4-openssl-dev libcups2-dev
   libcpp-httplib-dev
   # data

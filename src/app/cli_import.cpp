@@ -11,6 +11,7 @@
 #include "import/collection_target.h"
 #include "import/import_files.h"
 #include "import/manual_import.h"
+#include "platform/clipboard.h"
 #include "import/recipe_builder.h"
 
 namespace pantrela::cli {
@@ -23,7 +24,7 @@ std::string FullPath(const std::string& path) {
 
 int Import(Session& s, const std::vector<std::string>& args) {
   int format = 0;
-  bool chapters = false;
+  bool chapters = false, clipboard = false;
   std::vector<std::string> files;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--format") {
@@ -33,13 +34,22 @@ int Import(Session& s, const std::vector<std::string>& args) {
       format = ValInt(code);
     } else if (args[i] == "--chapters") {
       chapters = true;
+    } else if (args[i] == "--clipboard") {
+      clipboard = true;
     } else if (args[i].rfind("--", 0) == 0) {
       return kUsage;
     } else {
       files.push_back(FullPath(args[i]));
     }
   }
-  if (files.empty()) return kUsage;
+  if (files.empty() == !clipboard) return kUsage;
+  if (clipboard) {
+    // As the import dialog's Clipboard button: copied files, else the text.
+    platform::ClipboardSession session;
+    SystemClipboard system;
+    ImportFromClipboard(s.ctx, system, files);
+    if (files.empty()) return kFailed;
+  }
   const int32_t savedChapterSetting = s.ctx.settings.import_chapter;
   if (chapters) s.ctx.settings.import_chapter = 1;
   CollectionImportTarget target(s.db());
@@ -118,9 +128,7 @@ int ManualImportCommand(Session& s, const std::vector<std::string>& args) {
     std::fprintf(stderr, "%s\n", missing);
     return kFailed;
   }
-  Collection collection(s.ctx);
-  OpenCollection(collection);
-  CollectionImportTarget target(collection);
+  CollectionImportTarget target(s.db());
   RecipeBuilder builder(s.ctx, target);
   int64_t chapter = 0, recordId = 0;
   SaveMarkedRecipe(builder, lines, chapter, recordId);
@@ -134,6 +142,6 @@ int ManualImportCommand(Session& s, const std::vector<std::string>& args) {
 PANTRELA_CLI_COMMAND("manual-import",
                      "manual-import FILE [--list] [--title A-B] [--yield A] [--ingredients A-B] [--directions A-B]",
                      ManualImportCommand);
-PANTRELA_CLI_COMMAND("import", "import [--format CODE] [--chapters] FILE...", Import);
+PANTRELA_CLI_COMMAND("import", "import [--format CODE] [--chapters] FILE...|--clipboard", Import);
 
 }  // namespace pantrela::cli

@@ -105,6 +105,18 @@ int Choose(ExportSession& s, const std::string& title, const std::vector<std::st
   return chosen;
 }
 
+// The format choice of a destination: the list opens on the remembered
+// code's entry; the chosen code is remembered and saved at once. Returns
+// the chosen position, or -1 when cancelled.
+int ChooseFormat(ExportSession& s, const std::string& title, const char* listText, int32_t& remembered) {
+  const std::vector<std::string> list = SplitBarList(listText);
+  const int pos = Choose(s, title, list, EntryIndexOfCode(remembered, list));
+  if (pos < 0) return -1;
+  remembered = FormatCodeOfEntry(list[size_t(pos)]);
+  SaveSettings(s.ctx);
+  return pos;
+}
+
 bool Available(ExportSession& s, int code) {
   if (HasExportWriter(code)) return true;
   s.dialogs.Message(std::string("The ") + kExportFormats[size_t(code)].entry + " export is not available yet.",
@@ -113,7 +125,7 @@ bool Available(ExportSession& s, int code) {
 }
 
 void ReportFailure(ExportSession& s, const std::string& name, int error) {
-  s.dialogs.Message(name + " could not be written.||" + SystemErrorText(error) +
+  s.dialogs.Message(FileNameForDisplay(name) + " could not be written.||" + SystemErrorText(error) +
                         "|Nothing was saved under this name.",
                     "OK", 1);
 }
@@ -146,12 +158,9 @@ void ExportCommand(ExportSession& s, int x, int y, int width) {
 }
 
 void ExportToFile(ExportSession& s) {
-  const std::vector<std::string> list = SplitBarList(kFileFormatList);
-  const int pos = Choose(s, "Select Format for Export File", list, EntryIndexOfCode(s.ctx.settings.export_file, list));
+  const int pos = ChooseFormat(s, "Select Format for Export File", kFileFormatList, s.ctx.settings.export_file);
   if (pos < 0) return;
-  const int code = FormatCodeOfEntry(list[size_t(pos)]);
-  s.ctx.settings.export_file = code;
-  SaveSettings(s.ctx);
+  const int code = s.ctx.settings.export_file;
   const std::string ext = ExtensionOfPosition(pos);
   if (!Available(s, code)) return;
   std::string folder = s.ctx.settings.export_path;
@@ -161,10 +170,10 @@ void ExportToFile(ExportSession& s) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   const std::string name = ExportFileName(entered, ext);
   if (Exists(folder + name) &&
-      s.dialogs.Message(name + "|Already Exists!|Do you want to overwrite it?", "OK|Cancel", 1) != 1)
+      s.dialogs.Message(FileNameForDisplay(name) + "|Already Exists!|Do you want to overwrite it?", "OK|Cancel", 1) != 1)
     return;
   if (CanCreate(folder + name) != 0) {
-    s.dialogs.Message(name + " cannot be created.|Another program is currently using the file.", "OK", 1);
+    s.dialogs.Message(FileNameForDisplay(name) + " cannot be created.|Another program is currently using the file.", "OK", 1);
     return;
   }
   s.ctx.settings.export_path = folder;
@@ -175,13 +184,9 @@ void ExportToFile(ExportSession& s) {
 }
 
 void ExportToClipboard(ExportSession& s) {
-  const std::vector<std::string> list = SplitBarList(kClipboardFormatList);
-  const int pos =
-      Choose(s, "Select Format for Clipboard Copy", list, EntryIndexOfCode(s.ctx.settings.export_clipboard, list));
-  if (pos < 0) return;
-  const int code = FormatCodeOfEntry(list[size_t(pos)]);
-  s.ctx.settings.export_clipboard = code;
-  SaveSettings(s.ctx);
+  if (ChooseFormat(s, "Select Format for Clipboard Copy", kClipboardFormatList, s.ctx.settings.export_clipboard) < 0)
+    return;
+  const int code = s.ctx.settings.export_clipboard;
   const std::string folder = NewExportScratchFolder(s.ctx.files);
   ExportJob job = JobOf(s);
   const ExportFileResult r = folder.empty() ? ExportFileResult{ExportStatus::kFailed, errno, false}
@@ -197,13 +202,9 @@ void ExportToClipboard(ExportSession& s) {
 }
 
 void ExportToEmail(ExportSession& s) {
-  const std::vector<std::string> list = SplitBarList(kFileFormatList);
-  const int pos =
-      Choose(s, "Select Format for Email Attachment", list, EntryIndexOfCode(s.ctx.settings.export_email, list));
+  const int pos = ChooseFormat(s, "Select Format for Email Attachment", kFileFormatList, s.ctx.settings.export_email);
   if (pos < 0) return;
-  const int code = FormatCodeOfEntry(list[size_t(pos)]);
-  s.ctx.settings.export_email = code;
-  SaveSettings(s.ctx);
+  const int code = s.ctx.settings.export_email;
   const std::string name = "recipes." + ExtensionOfPosition(pos);
   if (!Available(s, code)) return;
   const std::string folder = NewExportScratchFolder(s.ctx.files);

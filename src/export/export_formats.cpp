@@ -1,6 +1,6 @@
 #include "export/export_formats.h"
 
-#include "foundation/numtext.h"
+#include "foundation/text_list.h"
 #include "ingredients/text_ops.h"
 
 namespace pantrela {
@@ -16,17 +16,7 @@ const std::array<ExportFormatInfo, kExportFormatCount> kExportFormats = {{
     {kExportPdf, "PDF Cookbook", "pdf", "pdf", "pdf"},
 }};
 
-std::vector<std::string> SplitBarList(std::string_view list) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  for (;;) {
-    size_t bar = list.find('|', start);
-    out.emplace_back(list.substr(start, bar == std::string_view::npos ? std::string_view::npos : bar - start));
-    if (bar == std::string_view::npos) break;
-    start = bar + 1;
-  }
-  return out;
-}
+std::vector<std::string> SplitBarList(std::string_view list) { return SplitList(list, '|'); }
 
 static std::string Lower(std::string_view s) {
   std::string out(s);
@@ -50,15 +40,7 @@ int EntryIndexOfCode(int code, const std::vector<std::string>& entries) {
 }
 
 std::string ExtensionOfPosition(int position) {
-  std::vector<std::string> exts;
-  std::string_view list = kFileExtensionList;
-  size_t start = 0;
-  for (;;) {
-    size_t comma = list.find(',', start);
-    exts.emplace_back(list.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
-    if (comma == std::string_view::npos) break;
-    start = comma + 1;
-  }
+  const std::vector<std::string> exts = SplitList(kFileExtensionList, ',');
   if (position < 0 || position >= int(exts.size())) return {};
   return exts[size_t(position)];
 }

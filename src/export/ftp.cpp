@@ -9,19 +9,13 @@
 #include "foundation/context.h"
 #include "foundation/dialogs.h"
 #include "foundation/numtext.h"
+#include "foundation/text_list.h"
 #include "ingredients/text_ops.h"
 
 namespace pantrela {
 
 std::vector<std::string> SplitFtpSettings(const std::string& settings) {
-  std::vector<std::string> values;
-  size_t start = 0;
-  for (;;) {
-    size_t space = settings.find(' ', start);
-    values.push_back(settings.substr(start, space == std::string::npos ? std::string::npos : space - start));
-    if (space == std::string::npos) break;
-    start = space + 1;
-  }
+  std::vector<std::string> values = SplitList(settings, ' ');
   values.resize(6);
   return values;
 }

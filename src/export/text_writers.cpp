@@ -121,7 +121,14 @@ void WriteOwnTextRecipe(const ExportRecipe& r, const ExportStyle& style, std::st
   Line(out, "");
   Line(out, rec.title);
   Line(out, std::string(rec.title.size(), '='));
-  if (!rec.ingredients.empty()) Lines(out, rec.ingredients, rec.kind() == kKindRecipe ? 67 : 78);
+  if (!rec.ingredients.empty()) {
+    // A recipe's ingredients go one stored line to a written line, so that
+    // a long ingredient is not read back as two.
+    if (rec.kind() == kKindRecipe)
+      for (const std::string& l : IngredientLines(rec.ingredients)) Line(out, l);
+    else
+      Lines(out, rec.ingredients, 78);
+  }
   if (!rec.directions.empty()) {
     Line(out, ".");
     Lines(out, rec.directions, 67);
@@ -209,9 +216,10 @@ void WriteMastercookRecipe(const ExportRecipe& r, const ExportStyle& style, std:
   Line(out, "  Amount  Measure       Ingredient -- Preparation Method");
   Line(out, "--------  ------------  --------------------------------");
   if (recipe) {
-    for (std::string wrapped : WrapTextLines(rec.ingredients, 78)) {
-      textops::RemoveChar(wrapped, '\r');
-      const SplitIngredient s = SplitIngredientLine(wrapped, int(UnitStyle::Full), style.ingredientFormat);
+    // Whole stored lines, as for Meal-Master; a long item goes on in
+    // continuation lines marked "-- ", which Mastercook readers join.
+    for (const std::string& line : IngredientLines(rec.ingredients)) {
+      const SplitIngredient s = SplitIngredientLine(line, int(UnitStyle::Full), style.ingredientFormat);
       std::string amount;
       if (s.whole.size() <= 4 && s.fraction.size() <= 4) {
         amount = PadLeft(s.whole, 4) + PadLeft(s.fraction, 4);
@@ -227,7 +235,7 @@ void WriteMastercookRecipe(const ExportRecipe& r, const ExportStyle& style, std:
       bool first = true;
       do {
         std::string_view piece = NextPiece(t, 50);
-        Line(out, (first ? prefix : std::string(24, ' ')) + std::string(piece));
+        Line(out, (first ? prefix : std::string(24, ' ') + "-- ") + std::string(piece));
         first = false;
         t.remove_prefix(piece.size());
       } while (!t.empty());

@@ -11,6 +11,7 @@
 #include "import/manual_import.h"
 #include "import/recipe_builder.h"
 #include "ingredients/ingredient_line.h"
+#include "platform/clipboard.h"
 #include "web/entities.h"
 
 namespace pantrela {
@@ -45,6 +46,10 @@ std::string FileName(const std::string& path) {
 std::string ShownFileName(const std::string& path) { return FileNameForDisplay(FileName(path)); }
 
 }  // namespace
+
+bool SystemClipboard::FileDropList(std::vector<std::string>& files) { return platform::ReadClipboardFiles(files); }
+
+bool SystemClipboard::UnicodeText(std::string& text) { return platform::ReadClipboardText(text); }
 
 void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vector<std::string>& list,
                          const std::function<void(const std::string&)>& openAddress) {

@@ -30,6 +30,15 @@ class ImportClipboard {
   virtual bool UnicodeText(std::string& text) = 0;
 };
 
+// The system clipboard (see platform/clipboard.h): files copied in a file
+// manager are its file list; text arrives with CR LF line ends.
+class SystemClipboard : public ImportClipboard {
+ public:
+  bool Open() override { return true; }
+  bool FileDropList(std::vector<std::string>& files) override;
+  bool UnicodeText(std::string& text) override;
+};
+
 // Appends the clipboard's files to the list, or writes its text to
 // "Temp.dat" and makes that the list's one entry. Without text the user is
 // told, and "Antivirus" hands the help address to `openAddress`.

@@ -56,20 +56,6 @@ class ModalFrame {
   int caretWas_ = -1;
 };
 
-class SdlClipboard : public ImportClipboard {
- public:
-  bool Open() override { return true; }
-  bool FileDropList(std::vector<std::string>&) override { return false; }
-  bool UnicodeText(std::string& text) override {
-    if (!SDL_HasClipboardText()) return false;
-    char* t = SDL_GetClipboardText();
-    if (!t) return false;
-    text = t;
-    SDL_free(t);
-    return !text.empty();
-  }
-};
-
 void Redraw(Gui& gui, int id) {
   int i = gui.Find(id);
   if (i < 0) return;
@@ -322,7 +308,7 @@ bool IndexScreen::ImportDialog(std::vector<std::string>& files) {
   }
   bool run = false;
   if (leave == kClipboard) {
-    SdlClipboard clipboard;
+    SystemClipboard clipboard;
     ImportFromClipboard(ctx, clipboard, files, s_.openAddress);
     run = !files.empty();
   } else if (leave == kFile) {

@@ -191,10 +191,11 @@ TEST(MastercookWriter, ItemPiecesOfFiftyAndWideFractions) {
   };
   const std::string item = "carrots, peeled, halved lengthwise and cut into thin matchsticks";
   const std::vector<Case> cases = {
-      // 64 characters: cut after the last space among the first 50.
+      // 64 characters: cut after the last space among the first 50; the rest
+  // follows on a continuation line.
       {"2 cups " + item,
        {"   2" + std::string(6, ' ') + "cups" + std::string(10, ' ') + "carrots, peeled, halved lengthwise and cut into ",
-        std::string(24, ' ') + "thin matchsticks"}},
+        std::string(24, ' ') + "-- thin matchsticks"}},
       // Five-character fractions take the amount's eight columns as one.
       {"1 11/16 cups milk", {" 1 11/16  cups" + std::string(10, ' ') + "milk"}},
       {"1/4 tsp salt", {"     1/4  teaspoon" + std::string(6, ' ') + "salt"}},
@@ -207,6 +208,12 @@ TEST(MastercookWriter, ItemPiecesOfFiftyAndWideFractions) {
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(out.substr(at + rule.size(), Crlf(c.lines).size()), Crlf(c.lines)) << c.line;
   }
+}
+
+TEST(OwnTextWriter, ALongIngredientStaysOneLine) {
+  const std::string line = "6 cups loosely packed sorrel leaves, the stems removed and the leaves roughly chopped";
+  const std::string out = Write(WriteOwnTextRecipe, Recipe("T", line + "\r1 egg", "Mix."), "C");
+  EXPECT_NE(out.find("\r\n=\r\n" + line + "\r\n1 egg\r\n.\r\n"), std::string::npos) << out;
 }
 
 TEST(MastercookWriter, InformationTextKeepsColumnHeadings) {

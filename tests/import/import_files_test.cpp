@@ -196,11 +196,11 @@ TEST_F(ImportTest, FileNamesInMessagesAreShownAsTheyRead) {
     EXPECT_EQ(dialogs.Messages(),
               (std::vector<std::string>{std::string("The format of this file was not recognized:||") + c.shown}));
   }
-  WriteBytes(dir / "Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9e.mmf",
+  WriteBytes(dir / "Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9" "e.mmf",
              "MMMMM----- Recipe via Meal-Master (tm) v8.05\r\n      Title: Custard\r\n Categories: Desserts\r\n\r\n      1 c  Cream\r\n\r\n"
              "  Bake.\r\nMMMMM\r\n");
   int format = 0;
-  EXPECT_EQ(ImportList({dir / "Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9e.mmf"}, format), 1);
+  EXPECT_EQ(ImportList({dir / "Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9" "e.mmf"}, format), 1);
 }
 
 class FakeClipboard : public ImportClipboard {
