@@ -76,13 +76,14 @@ class File {
 
 // Whole-file helpers.
 bool ReadWholeFile(const std::string& path, std::string& out);
-// 1 when a directory search for the path finds an entry (wildcards match).
-int Exists(const std::string& path);
+// True when a directory search for the path finds an entry (wildcards match).
+bool Exists(const std::string& path);
 bool IsDirectory(const std::string& path);
 // Removes write protection of an existing file, keeping its other bits.
 void ClearReadOnly(const std::string& path);
-// 0 when the file could be created (it is deleted again), 1 when not.
-int CanCreate(const std::string& path);
+// True when the file could be created (it is deleted again) or an existing
+// one opened for writing.
+bool CanCreate(const std::string& path);
 // Creates the one folder level named by the path up to its last '/';
 // an existing folder or a missing parent is silently ignored.
 void CreateFolder(const std::string& path);
