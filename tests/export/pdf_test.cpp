@@ -101,8 +101,9 @@ TEST_F(PdfBookTest, PagesTextAndIndex) {
   const std::string info = Shell("pdfinfo '" + path + "'");
   EXPECT_NE(info.find("Pages:           " + std::to_string(pages)), std::string::npos) << info;
   EXPECT_NE(info.find("Page size:       432 x 648 pts"), std::string::npos) << info;
-  // Title, credits, two chapter pages and the index.
+  // Title, credits, two chapter pages and the index; no caution.
   EXPECT_EQ(pages, 5);
+  EXPECT_TRUE(dialogs.Messages().empty()) << dialogs.Messages().front();
   const std::string title = Text(path, 1);
   EXPECT_NE(title.find("Family Favourites"), std::string::npos) << title;
   EXPECT_LT(title.find("From Our Kitchen"), title.find("The Cooks"));
@@ -135,6 +136,21 @@ TEST_F(PdfBookTest, ARecipeThatDoesNotFitStartsANewPage) {
   EXPECT_NE(Text(path, 3).find("First Dish"), std::string::npos);
   EXPECT_EQ(Text(path, 3).find("Second Dish"), std::string::npos);
   EXPECT_NE(Text(path, 4).find("Second Dish"), std::string::npos);
+}
+
+TEST_F(PdfBookTest, ABookOf400PagesOrMoreCautions) {
+  PdfFontFiles fonts;
+  if (!FindPdfFonts(fonts)) GTEST_SKIP() << "the Liberation fonts are not installed";
+  // One recipe per chapter: a page each, with the title, credits and index pages.
+  std::vector<RecipeData> recipes;
+  for (int i = 0; i < 400; ++i) recipes.push_back({"Chapter " + std::to_string(1000 + i), "Dish", "1 egg", "Stir.", 1});
+  Add(recipes);
+  Tick();
+  int pages = 0;
+  Write({"Big", "", "", "6x9"}, &pages);
+  ASSERT_GE(pages, 400);
+  EXPECT_EQ(dialogs.Messages().back(), PdfPageCaution(pages));
+  EXPECT_NE(dialogs.Messages().back().find("Your cookbook has " + std::to_string(pages) + " pages!"), std::string::npos);
 }
 
 TEST_F(PdfBookTest, ThePromptChoosesThePageSize) {
