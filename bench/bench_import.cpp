@@ -71,7 +71,7 @@ void BM_ImportMealMaster(benchmark::State& state) {
   const int recipes = int(state.range(0));
   const std::string folder = MakeFolder();
   const std::string source = folder + "generated.mmf";
-  WriteFileAtomic(source, GenerateFile(recipes));
+  if (!WriteFileAtomic(source, GenerateFile(recipes))) std::abort();
   int stored = 0;
   for (auto _ : state) {
     state.PauseTiming();

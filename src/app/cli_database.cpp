@@ -98,8 +98,7 @@ int Cleanup(Session& s, const std::vector<std::string>& args) {
   if (!args.empty()) return kUsage;
   Collection db(s.ctx);
   OpenCollection(db);
-  db.CleanUp();
-  return kOk;
+  return db.CleanUp() ? kOk : kFailed;
 }
 
 int AddChapter(Session& s, const std::vector<std::string>& args) {
@@ -108,8 +107,7 @@ int AddChapter(Session& s, const std::vector<std::string>& args) {
   if (name.empty()) return kUsage;
   Collection db(s.ctx);
   OpenCollection(db);
-  db.CreateChapter(name);
-  db.SortAndSaveIndex();
+  if (db.CreateChapter(name) == 0 || !db.SortAndSaveIndex()) return kFailed;
   db.LoadMasterIndex();
   return kOk;
 }

@@ -414,7 +414,7 @@ void Gui::TrackPointer(int& result) {
 }
 
 void Gui::SaveSettings() {
-  if (!ctx.files.settings.empty()) WriteSettings(ctx.settings, ctx.files.settings);
+  pantrela::SaveSettings(ctx);
 }
 
 }  // namespace pantrela::widgets
