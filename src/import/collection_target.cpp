@@ -18,7 +18,7 @@ std::vector<std::pair<std::string, int64_t>> CollectionImportTarget::UserChapter
 
 void CollectionImportTarget::Failed(const std::string& path) {
   const std::string name = path.substr(path.rfind('/') + 1);
-  failure_ = name + ": " + SystemErrorText(collection_.lastError() ? collection_.lastError() : EIO);
+  failure_ = name + ":|" + SystemErrorText(collection_.lastError() ? collection_.lastError() : EIO);
 }
 
 bool CollectionImportTarget::AppendRecord(const CurrentRecord& record) {

@@ -1,5 +1,7 @@
 #include "import/import_files.h"
 
+#include <algorithm>
+
 #include "foundation/context.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
@@ -101,7 +103,9 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
   if (const std::string failure = target.FailureText(); !failure.empty()) {
     // A record could not be written: the whole run is taken back.
     target.AbandonImport();
-    ctx.Log("Import: unable to write " + failure);
+    std::string line = failure;
+    std::replace(line.begin(), line.end(), '|', ' ');
+    ctx.Log("Import: unable to write " + line);
     if (dialogs) dialogs->Message("Unable to write " + failure + "||No recipes were imported.", "OK", 1);
     return 0;
   }

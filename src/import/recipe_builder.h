@@ -39,7 +39,7 @@ class ImportTarget {
   // A failed run: everything appended since the run began is taken back.
   virtual void AbandonImport() {}
   // Why the last append or the finish failed ("" while nothing failed): the
-  // file and the system's reason.
+  // file's name, ":|" and the system's reason.
   virtual std::string FailureText() const { return {}; }
 };
 
