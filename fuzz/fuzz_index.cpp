@@ -51,8 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AppContext ctx;
   ctx.SetFolders(Folder(), Folder());
   ctx.log.Delete();
-  WriteFileAtomic(ctx.files.recipe, RecipeFile());
-  File::Open('o', ctx.files.index).Write(data, int64_t(size));
+  if (!WriteFileAtomic(ctx.files.recipe, RecipeFile()) ||
+      File::Open(OpenMode::Write, ctx.files.index).Write(data, int64_t(size)) != int64_t(size))
+    return 0;
   Collection db(ctx);
   OpenCollection(db);
   for (uint32_t e : db.chapterList().entries) {

@@ -220,10 +220,7 @@ bool Collection::BuildIndexFromRecipeFile() {
       }
       std::string title;
       uint8_t flags = 0;
-      const uint8_t* whole = win.Get(off, size_t(length));
-      if (!whole) break;
-      RecordFieldCursor field(std::string_view(reinterpret_cast<const char*>(whole) + kRecordHeaderSize,
-                                               size_t(length) - kRecordHeaderSize));
+      RecordFieldCursor field(win, off + kRecordHeaderSize, off + length);
       while (field.Next()) {
         if (field.type() == kFieldTitle) title.assign(field.data().substr(0, kTitleWriteMax));
         else if (field.type() == kFieldPhoto) flags |= kFlagPhoto;
@@ -289,8 +286,10 @@ bool TakeBackChanges(const std::string& recipe, uint64_t length, const std::vect
   for (auto m = marks.rbegin(); m != marks.rend(); ++m) {
     uint8_t header[kRecordHeaderSize];
     f.Seek(m->offset);
+    // Only a deletion mark is undone: a record now deleted gets its live
+    // kind back; nothing else is ever changed by a journal.
     if (m->offset + kRecordHeaderSize > length || f.Read(header, kRecordHeaderSize) != int64_t(kRecordHeaderSize) ||
-        !HasRecordMagic(header))
+        !HasRecordMagic(header) || header[kHdrKind] != kKindDeleted || m->oldKind >= kKindDeleted)
       continue;
     f.Seek(m->offset + kHdrKind);
     if (f.Write(&m->oldKind, 1) != 1) return false;

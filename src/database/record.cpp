@@ -48,30 +48,10 @@ std::string BuildRecordBytes(const CurrentRecord& rec, int64_t writeStamp) {
   return out;
 }
 
-bool RecordFieldCursor::Next() {
-  if (done_ || next_ > body_.size() || body_.size() - next_ < kFieldHeaderSize) {
-    done_ = true;
-    return false;
-  }
-  const auto* p = reinterpret_cast<const uint8_t*>(body_.data()) + next_;
-  at_ = next_;
-  type_ = GetLE16(p + kFldType);
-  length_ = GetLE32(p + kFldLength);
-  if (stopAtEnd_ && type_ == kFieldEnd) {
-    done_ = true;
-    return false;
-  }
-  const size_t start = next_ + kFldData;
-  const size_t avail = size_t(std::min<uint64_t>(length_, body_.size() - start));
-  data_ = body_.substr(start, avail);
-  if (avail < length_) done_ = true;  // the field runs past the end: nothing follows
-  else next_ = start + avail;
-  return true;
-}
-
 void ParseRecordFields(std::string_view fields, CurrentRecord& rec) {
   // Loading skips the end mark like any other unknown field.
-  RecordFieldCursor field(fields, false);
+  MemoryBytes body{fields};
+  RecordFieldCursor field(body, 0, fields.size(), false);
   while (field.Next()) {
     std::string_view data = field.data();
     switch (field.type()) {

@@ -2,6 +2,7 @@
 // and an end mark, and the current record the program works on.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -111,31 +112,68 @@ struct CurrentRecord {
   void setServings(uint8_t v) { header.Set8(kHdrServings, v); }
 };
 
-// Walks the fields of a record's body (the bytes after its header), once for
-// every reader: each Next() gives one field's type, its stated length and
-// its data as far as the body holds it. The walk ends at the end of the
-// body, at a field header that does not fit, after a field that runs past
-// the end, and - when stopAtEnd is set - at the end mark.
+// Bytes in memory, for RecordFieldCursor: a record's body (the bytes after
+// its header) or a whole file image.
+struct MemoryBytes {
+  std::string_view bytes;
+  const uint8_t* Get(uint64_t offset, size_t count) const {
+    if (offset > bytes.size() || count > bytes.size() - offset) return nullptr;
+    return reinterpret_cast<const uint8_t*>(bytes.data()) + offset;
+  }
+};
+
+// Walks the fields between two offsets of a byte source (anything with
+// `const uint8_t* Get(uint64_t offset, size_t count)`, null when the bytes
+// are not there), once for every reader: each Next() gives one field's
+// type and stated length; data() reads its data on demand, cut where the
+// record ends, so a field nobody asks for (a photo) is never read. The walk
+// ends at the end of the record, at a field header that does not fit,
+// after a field that runs past the end, and - when stopAtEnd is set - at
+// the end mark.
+template <class Source>
 class RecordFieldCursor {
  public:
-  explicit RecordFieldCursor(std::string_view body, bool stopAtEnd = true) : body_(body), stopAtEnd_(stopAtEnd) {}
-  bool Next();
+  RecordFieldCursor(Source& source, uint64_t begin, uint64_t end, bool stopAtEnd = true)
+      : source_(source), next_(begin), end_(end), stopAtEnd_(stopAtEnd) {}
+
+  bool Next() {
+    if (done_ || next_ > end_ || end_ - next_ < kFieldHeaderSize) return Stop();
+    const uint8_t* h = source_.Get(next_, kFieldHeaderSize);
+    if (!h) return Stop();
+    type_ = GetLE16(h + kFldType);
+    length_ = GetLE32(h + kFldLength);
+    if (stopAtEnd_ && type_ == kFieldEnd) return Stop();
+    dataAt_ = next_ + kFldData;
+    avail_ = size_t(std::min<uint64_t>(length_, end_ - dataAt_));
+    if (avail_ < length_) done_ = true;  // the field runs past the end: nothing follows
+    else next_ = dataAt_ + avail_;
+    return true;
+  }
   uint16_t type() const { return type_; }
   uint64_t length() const { return length_; }
-  // The data within the body (shorter than length() for a cut field).
-  std::string_view data() const { return data_; }
-  // Offset of the field's header within the body.
-  size_t offset() const { return at_; }
+  // The data within the record; shorter than length() for a cut field,
+  // empty when the source cannot give it. Valid until the source is read
+  // again.
+  std::string_view data() {
+    const uint8_t* p = avail_ ? source_.Get(dataAt_, avail_) : nullptr;
+    return p ? std::string_view(reinterpret_cast<const char*>(p), avail_) : std::string_view();
+  }
 
  private:
-  std::string_view body_;
+  bool Stop() {
+    done_ = true;
+    return false;
+  }
+
+  Source& source_;
+  uint64_t next_;
+  uint64_t end_;
   bool stopAtEnd_;
-  size_t next_ = 0;
-  size_t at_ = 0;
   bool done_ = false;
   uint16_t type_ = 0;
   uint64_t length_ = 0;
-  std::string_view data_;
+  uint64_t dataAt_ = 0;
+  size_t avail_ = 0;
 };
 
 // Builds the bytes of a record from the current record: header copied, the

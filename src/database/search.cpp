@@ -147,11 +147,7 @@ int RunSearch(Collection& collection, const SearchRequest& request) {
       const uint8_t* h = win.Get(at, kRecordHeaderSize);
       if (!h) break;
       const uint64_t end = std::min<uint64_t>(at + GetLE32(h), size);
-      const uint64_t length = end > at + kRecordHeaderSize ? end - at : kRecordHeaderSize;
-      const uint8_t* whole = win.Get(at, size_t(length));
-      if (!whole) break;
-      RecordFieldCursor field(std::string_view(reinterpret_cast<const char*>(whole) + kRecordHeaderSize,
-                                               size_t(length) - kRecordHeaderSize));
+      RecordFieldCursor field(win, at + kRecordHeaderSize, end);
       bool match = false;
       while (!match && field.Next()) {
         const uint16_t type = field.type();
