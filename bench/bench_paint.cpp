@@ -29,37 +29,48 @@ struct Screen {
     // command column, text fields and labels.
     int n = 0;
     const int w = gui.Width(), h = gui.Height();
-    gui.AddControl(n, 0, kKindFill, 0, 0, w, h, 0, Rgb(230, 224, 210), 0, 0, "");
-    gui.AddControl(n, 1, kKindFill, 0, 0, w, 43, 0, kTopBarColour, 0, 0, "");
-    gui.AddControl(n, 0, kKindBitmap, 4, 0, 52, 43, 0, kWhite, 0, 0, "GINGERBREAD_48");
-    gui.AddControl(n, 0, kKindBitmap, 56, 2, 206, 42, 0, kWhite, 0, 0, "TITLE_LARGE");
+    gui.AddControl(n, {.id = 0, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = w, .y2 = h,
+                       .background = Rgb(230, 224, 210)});
+    gui.AddControl(n, {.id = 1, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = w, .y2 = 43, .background = kTopBarColour});
+    gui.AddControl(n, {.id = 0, .kind = kKindBitmap, .x1 = 4, .y1 = 0, .x2 = 52, .y2 = 43, .background = kWhite,
+                       .caption = "GINGERBREAD_48"});
+    gui.AddControl(n, {.id = 0, .kind = kKindBitmap, .x1 = 56, .y1 = 2, .x2 = 206, .y2 = 42, .background = kWhite,
+                       .caption = "TITLE_LARGE"});
     const char* tabs[] = {"Index", "Recipe", "Grocery", "Meals", "Options", "About"};
     for (int i = 0; i < 6; ++i)
-      gui.AddControl(n, 3 + i, kKindTab, 220 + i * 100, 8, 315 + i * 100, 43, kWhite, Rgb(180, 200, 210), kFontTab, 1,
-                     tabs[i]);
+      gui.AddControl(n, {.id = 3 + i, .kind = kKindTab, .x1 = 220 + i * 100, .y1 = 8, .x2 = 315 + i * 100, .y2 = 43,
+                         .foreground = kWhite, .background = Rgb(180, 200, 210), .font = kFontTab, .accelerator = 1,
+                         .caption = tabs[i]});
     for (int col = 0; col < 2; ++col) {
       int x = 20 + col * 560;
-      gui.AddControl(n, 0, kKindFramedFill, x, 98, x + 520, h - 40, kWhite, kFrameColour, 0, 0, "");
+      gui.AddControl(n, {.id = 0, .kind = kKindFramedFill, .x1 = x, .y1 = 98, .x2 = x + 520, .y2 = h - 40,
+                         .foreground = kWhite, .background = kFrameColour});
       for (int r = 0; r < 36; ++r) {
         int y = 100 + 23 * r;
-        int k = gui.AddControl(n, 0, kKindCheckBox, x + 4, y + 3, x + 20, y + 19, 0, 0, 0, 0, "");
+        int k = gui.AddControl(n, {.id = 0, .kind = kKindCheckBox, .x1 = x + 4, .y1 = y + 3, .x2 = x + 20,
+                                   .y2 = y + 19});
         gui.table[size_t(k)].value = r % 3 == 0;
-        gui.AddControl(n, 0, kKindText, x + 26, y, x + 400, y + 23, kBlack, 0, kFontScreen, 0,
-                       "Grandma's Apple Pie with Cinnamon Crumble No. " + std::to_string(r));
-        gui.AddControl(n, 0, kKindText, x + 400, y, x + 515, y + 23, Rgb(90, 90, 90), 0, kFontSmall, 0, "Desserts");
+        gui.AddControl(n, {.id = 0, .kind = kKindText, .x1 = x + 26, .y1 = y, .x2 = x + 400, .y2 = y + 23,
+                           .foreground = kBlack, .font = kFontScreen,
+                           .caption = "Grandma's Apple Pie with Cinnamon Crumble No. " + std::to_string(r)});
+        gui.AddControl(n, {.id = 0, .kind = kKindText, .x1 = x + 400, .y1 = y, .x2 = x + 515, .y2 = y + 23,
+                           .foreground = Rgb(90, 90, 90), .font = kFontSmall, .caption = "Desserts"});
       }
     }
     const char* cmds[] = {"Find", "Print", "New Meal", "Add Recipe>", "Edit", "Delete", "Web Import", "Import", "Export>"};
     for (int i = 0; i < 9; ++i)
-      gui.AddControl(n, 102 + i, kKindButton, w - 200, 64 + 45 * i, w - 20, 98 + 45 * i, kBlack, kButtonFace,
-                     kFontButton, 1, cmds[i]);
+      gui.AddControl(n, {.id = 102 + i, .kind = kKindButton, .x1 = w - 200, .y1 = 64 + 45 * i, .x2 = w - 20,
+                         .y2 = 98 + 45 * i, .foreground = kBlack, .background = kButtonFace, .font = kFontButton,
+                         .accelerator = 1, .caption = cmds[i]});
     for (int i = 0; i < 4; ++i) {
-      int k = gui.AddControl(n, 6000 + i, kKindTextField, w - 380, 600 + 40 * i, w - 20, 623 + 40 * i, kBlack, kWhite,
-                             kFontScreen, 0, "A field holding some text " + std::to_string(i));
+      int k = gui.AddControl(n, {.id = 6000 + i, .kind = kKindTextField, .x1 = w - 380, .y1 = 600 + 40 * i,
+                                 .x2 = w - 20, .y2 = 623 + 40 * i, .foreground = kBlack, .background = kWhite,
+                                 .font = kFontScreen, .caption = "A field holding some text " + std::to_string(i)});
       gui.table[size_t(k)].maxLength = 60;
     }
-    gui.AddControl(n, 0, kKindText, 20, 64, 400, 90, kBlack, 0, kFontHeading24, 0, "Chapters and recipes");
-    gui.AddControl(n, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+    gui.AddControl(n, {.id = 0, .kind = kKindText, .x1 = 20, .y1 = 64, .x2 = 400, .y2 = 90, .foreground = kBlack,
+                       .font = kFontHeading24, .caption = "Chapters and recipes"});
+    gui.AddControl(n, {.id = -1});
   }
 };
 

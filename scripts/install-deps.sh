@@ -7,14 +7,14 @@ packages=(
   # build
   cmake g++ make pkg-config
   # libraries
-  libsdl2-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
+  libsdl2-dev libx11-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
   libhpdf-dev libminizip-dev zlib1g-dev libcurl4-openssl-dev libcups2-dev
   libcpp-httplib-dev
   # data
   fonts-liberation2 wamerican xdg-utils
   # tests and tools
   libgtest-dev libgmock-dev libbenchmark-dev clang
-  xvfb imagemagick python3 python3-pyftpdlib poppler-utils
+  xvfb imagemagick python3 python3-pyftpdlib poppler-utils libxml2-utils
   # a window manager and a window remote control for the maximise test
   openbox wmctrl x11-utils
 )

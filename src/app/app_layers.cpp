@@ -9,19 +9,41 @@
 //   Window    window layer: window, fonts, bitmaps, first screen (program only)
 //   Upgrade   database, grocery and calendar: takeover and upgrades
 //   Database  database: load and verify the master index, chapter and recipe
-//             lists; calendar: meal file and sort index
+//             lists (the window's own collection, else one for the run, in
+//             app.collection); calendar: meal file and sort index
 //   Ready     web: clipboard listener (program only)
 //   Stopping  web: remove the clipboard listener
-//   Stopped   free the layers' buffers
+//   Stopped   free the layers' buffers; export: empty the scratch folder
+//             of mail attachments (also emptied at the Database stage)
 #include "app/app_startup.h"
 
+#ifdef PANTRELA_HAVE_DATABASE
+#include "database/collection.h"
+#endif
 #ifdef PANTRELA_HAVE_UI
 #include "ui/screens.h"
+#endif
+#ifdef PANTRELA_HAVE_EXPORT
+#include "export/destinations.h"
 #endif
 
 namespace pantrela {
 
 void AddLayerSteps(Application& app) {
+#ifdef PANTRELA_HAVE_EXPORT
+  if (app.options.withWindow) {
+    // Attachments handed to the mail program in the last run are no longer
+    // needed; those of this run go at shut-down.
+    app.AddStep(Stage::Database, "Export scratch folder", [](Application& a) {
+      EmptyExportScratch(a.ctx.files);
+      return true;
+    });
+    app.AddStep(Stage::Stopped, "Export scratch folder", [](Application& a) {
+      EmptyExportScratch(a.ctx.files);
+      return true;
+    });
+  }
+#endif
 #ifdef PANTRELA_HAVE_UI
   if (app.options.withWindow) {
     // The window layer: window and first screen, the recipe database with
@@ -30,8 +52,9 @@ void AddLayerSteps(Application& app) {
     app.layerObjects.push_back(program);
     ui::Program* p = program.get();
     app.AddStep(Stage::Window, "Window", [p](Application&) { return p->OpenWindow(); });
-    app.AddStep(Stage::Database, "Master index", [p](Application&) {
+    app.AddStep(Stage::Database, "Master index", [p](Application& a) {
       p->OpenDatabase();
+      a.collection = &p->collection;
       return true;
     });
     app.AddStep(Stage::Stopped, "Window closed", [p](Application&) {
@@ -39,7 +62,20 @@ void AddLayerSteps(Application& app) {
       return true;
     });
     app.screenLoop = [p](Application&) { p->Run(); };
+    return;
   }
+#endif
+#ifdef PANTRELA_HAVE_DATABASE
+  // Without a window (pantrela-cli) the start-up loads and verifies the
+  // master index and builds the lists all the same, before any command runs.
+  auto collection = std::make_shared<Collection>(app.ctx);
+  app.layerObjects.push_back(collection);
+  Collection* c = collection.get();
+  app.AddStep(Stage::Database, "Master index", [c](Application& a) {
+    OpenCollection(*c);
+    a.collection = c;
+    return true;
+  });
 #endif
   (void)app;
 }

@@ -45,6 +45,7 @@ enum class Stage {
 };
 
 struct Application;
+class Collection;
 
 // A step returns false to end the program at once (nothing is saved), as
 // the start-up failures of the window do.
@@ -63,6 +64,9 @@ struct Application {
   std::vector<LifecycleStep> steps;
   std::vector<std::shared_ptr<void>> layerObjects;
   int instanceLock = -1;  // file descriptor holding the single-instance lock
+  // The recipe database, set by the Database stage once the master index is
+  // loaded and verified and the lists are built.
+  Collection* collection = nullptr;
   // The screen loop of the window layer, run between start-up and shut-down.
   std::function<void(Application&)> screenLoop;
   bool started = false;

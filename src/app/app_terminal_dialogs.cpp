@@ -5,22 +5,13 @@
 #include <algorithm>
 
 #include "foundation/codepage.h"
+#include "foundation/text_list.h"
 
 namespace pantrela {
 
 namespace {
 
-std::vector<std::string> Split(const std::string& list) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  for (;;) {
-    size_t bar = list.find('|', start);
-    out.push_back(list.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
-    if (bar == std::string::npos) break;
-    start = bar + 1;
-  }
-  return out;
-}
+std::vector<std::string> Split(const std::string& list) { return SplitList(list, '|'); }
 
 // CR LF and single CRs inside a text become line breaks.
 std::string Newlines(std::string s) {

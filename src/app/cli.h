@@ -16,6 +16,9 @@ struct Session {
   AppContext& ctx;
   bool yes = false;  // --yes: questions get their first button
   Application* app = nullptr;  // the run's layer objects
+  // The recipe database the start-up opened (master index loaded and
+  // verified, lists built).
+  Collection& db() { return *app->collection; }
 };
 
 // Exit codes.

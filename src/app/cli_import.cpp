@@ -10,6 +10,7 @@
 #include "foundation/numtext.h"
 #include "import/collection_target.h"
 #include "import/import_files.h"
+#include "import/recipe_builder.h"
 
 namespace pantrela::cli {
 namespace {
@@ -40,12 +41,12 @@ int Import(Session& s, const std::vector<std::string>& args) {
   if (files.empty()) return kUsage;
   const int32_t savedChapterSetting = s.ctx.settings.import_chapter;
   if (chapters) s.ctx.settings.import_chapter = 1;
-  Collection collection(s.ctx);
-  OpenCollection(collection);
-  CollectionImportTarget target(collection);
-  const int stored = ImportFiles(s.ctx, target, format, files);
+  CollectionImportTarget target(s.db());
+  std::vector<ImportSkip> skipped;
+  const int stored = ImportFiles(s.ctx, target, format, files, &skipped);
   s.ctx.settings.import_chapter = savedChapterSetting;
-  std::printf("%d %s stored\n", stored, stored == 1 ? "recipe" : "recipes");
+  std::printf("%s\n", ImportSummaryLine(stored, skipped.size()).c_str());
+  for (const ImportSkip& skip : skipped) std::printf("skipped: %s\n", ImportSkipLine(skip).c_str());
   return stored > 0 ? kOk : kFailed;
 }
 

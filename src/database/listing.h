@@ -21,4 +21,12 @@ uint32_t FindRecipeByTitle(const Collection& collection, std::string_view title)
 // line, the ingredients, an empty line, the directions (CR line breaks).
 std::string RecipeText(const CurrentRecord& record);
 
+// A record as one JSON object in UTF-8, for scripts: "title", "chapter" (as
+// in the recipe list), "servings", "ingredients" (an array of lines, empty
+// lines kept), "directions" (one text, "\n" line ends), "kind" ("recipe" or
+// "information"), "record_id" and "photo" (null, or "type" by signature:
+// "jpg", "png", "gif", "bmp", "ico" or null, "bytes", and the decoded
+// "width" and "height", 0 when the bytes do not decode).
+std::string RecipeJson(const Collection& collection, const CurrentRecord& record);
+
 }  // namespace pantrela

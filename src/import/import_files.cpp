@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/codepage.h"
 #include "foundation/context.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
@@ -9,6 +10,7 @@
 #include "import/import_formats.h"
 #include "import/recipe_builder.h"
 #include "ingredients/ingredient_line.h"
+#include "platform/clipboard.h"
 #include "web/entities.h"
 
 namespace pantrela {
@@ -21,7 +23,15 @@ std::string FileName(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+// The last part of a path as messages show it (Windows-1252); the path
+// itself stays as the file system gave it.
+std::string ShownFileName(const std::string& path) { return FileNameForDisplay(FileName(path)); }
+
 }  // namespace
+
+bool SystemClipboard::FileDropList(std::vector<std::string>& files) { return platform::ReadClipboardFiles(files); }
+
+bool SystemClipboard::UnicodeText(std::string& text) { return platform::ReadClipboardText(text); }
 
 void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vector<std::string>& list,
                          const std::function<void(const std::string&)>& openAddress) {
@@ -62,7 +72,17 @@ void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vecto
   list.assign(1, ctx.files.scratchImport);
 }
 
-int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::vector<std::string>& list) {
+std::string ImportSummaryLine(int stored, size_t skipped) {
+  return Plain(int64_t(stored)) + (stored == 1 ? " recipe" : " recipes") + " stored, " + Plain(int64_t(skipped)) +
+         (skipped == 1 ? " entry" : " entries") + " skipped";
+}
+
+std::string ImportSkipLine(const ImportSkip& skip) {
+  return FileName(skip.file) + ", " + skip.position + ": " + skip.reason;
+}
+
+int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::vector<std::string>& list,
+                std::vector<ImportSkip>* skipped) {
   Dialogs* dialogs = ctx.dialogs;
   if (list.empty()) {
     if (dialogs) dialogs->Message("There are no files to import", "OK", 1);
@@ -79,22 +99,18 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
     // a FIFO or device is never opened (it would block).
     if (const std::string why = UnreadableReason(file); !why.empty()) {
       ctx.Log("Import: " + file + " " + why);
-      if (dialogs) dialogs->Message(FileName(file) + " " + why, "OK", 1);
+      if (dialogs) dialogs->Message(ShownFileName(file) + " " + why, "OK", 1);
       continue;
     }
     if (format == kFormatDetect) DetectImportFormat(ctx, file, format);
     int64_t chapter = 0, recordId = 0;
     bool cancel = false;
+    builder.SetFile(file);
     auto reader = readers.find(format);
     if (reader != readers.end()) {
       reader->second(builder, file, label, chapter, recordId, cancel);
     } else if (dialogs) {
-      // Manual import and the readers of the other formats are not part of
-      // this program yet.
-      if (format == kFormatDetect || format == kFormatManual)
-        dialogs->Message("The format of this file was not recognized:||" + FileName(file), "OK", 1);
-      else
-        dialogs->Message("This import format is not available yet:||" + FileName(file), "OK", 1);
+      dialogs->Message("The format of this file was not recognized:||" + ShownFileName(file), "OK", 1);
     }
     if (cancel) break;
   }
@@ -112,6 +128,9 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
   builder.Finish();
   // A failed save was reported and taken back by the target.
   if (!target.FailureText().empty()) return 0;
+  ctx.Log("Import: " + ImportSummaryLine(builder.stored(), builder.skipped().size()));
+  for (const ImportSkip& skip : builder.skipped()) ctx.Log("Import skipped: " + ImportSkipLine(skip));
+  if (skipped) *skipped = builder.skipped();
   return builder.stored();
 }
 

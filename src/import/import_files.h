@@ -10,6 +10,7 @@ namespace pantrela {
 
 struct AppContext;
 class ImportTarget;
+struct ImportSkip;
 
 // Where the help page about antivirus programs that block the clipboard is
 // (under the configured vendor site).
@@ -28,6 +29,15 @@ class ImportClipboard {
   virtual bool UnicodeText(std::string& text) = 0;
 };
 
+// The system clipboard (see platform/clipboard.h): files copied in a file
+// manager are its file list; text arrives with CR LF line ends.
+class SystemClipboard : public ImportClipboard {
+ public:
+  bool Open() override { return true; }
+  bool FileDropList(std::vector<std::string>& files) override;
+  bool UnicodeText(std::string& text) override;
+};
+
 // Appends the clipboard's files to the list, or writes its text to
 // "Temp.dat" and makes that the list's one entry. Without text the user is
 // told, and "Antivirus" hands the help address to `openAddress`.
@@ -39,6 +49,15 @@ void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vecto
 // following files and later imports). Cleans "Temp.dat" and "temp/" up
 // afterwards and lets the target sort, save and reload. Returns the number
 // of recipes stored.
-int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::vector<std::string>& list);
+// The end of a run is written to the status log: the number of recipes
+// stored and of entries skipped, then one line per skip with its file,
+// position and reason; `skipped` (when given) receives the skips.
+int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::vector<std::string>& list,
+                std::vector<ImportSkip>* skipped = nullptr);
+
+// The summary line of a run ("12 recipes stored, 1 entry skipped") and the
+// line of one skip ("file.xml, recipe 3: the recipe has no category").
+std::string ImportSummaryLine(int stored, size_t skipped);
+std::string ImportSkipLine(const ImportSkip& skip);
 
 }  // namespace pantrela

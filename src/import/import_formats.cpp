@@ -8,7 +8,10 @@
 #include "foundation/context.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "import/mastercook.h"
 #include "import/mealmaster.h"
+#include "import/other_formats.h"
+#include "import/xml_formats.h"
 
 namespace pantrela {
 namespace {
@@ -119,7 +122,8 @@ void DetectImportFormat(AppContext& ctx, std::string& file, int& format) {
   else if (Has(text, "from scratch") && Has(text, "recipe begins")) code = 12;
   else if (Has(text, "pantrela") && Has(text, "chapter:")) code = 14;
   else if ((Has(text, "fdx") || Has(text, "lc2")) && Has(text, "source=\"living cookbook")) code = 15;
-  else if (Has(text, "<?xml") && Has(text, "<key>directions</key>")) code = 16;
+  else if (Has(text, "<?xml") && (Has(text, "<key>directions</key>") || Has(text, "<key>directions_list</key>")))
+    code = 16;  // the second form is the upper-case key style of newer versions
   else if (Has(text, "exported") && Has(text, "recipe by") && (Has(text, "- - - -") || Has(text, "preparation method")))
     code = 17;
   else if (Has(text, "<!doctype mx2 system")) code = 18;
@@ -236,7 +240,24 @@ void ExtractMz2(AppContext& ctx, std::string& file, int& format) {
 
 std::map<int, FormatReader> ImportReaders() {
   return {
+      {kFormatInfoText, &ImportInformationText},
+      {kFormatAccuChef, &ImportAccuChef},
+      {kFormatBigOven, &ImportBigOven},
+      {kFormatComputerChef, &ImportCompuChef},
+      {kFormatComputerCuisine, &ImportComputerCuisine},
+      {kFormatCookbookWizard, &ImportCookbookWizard},
+      {kFormatCookwareDeluxe, &ImportCookwareDeluxe},
+      {kFormatEdnas, &ImportEdnasCookbook},
+      {kFormatFromScratch, &ImportFromScratch},
+      {kFormatOwnText, &ImportOwnText},
+      {kFormatLivingCookbook, &ImportLivingCookbook},
+      {kFormatMacGourmet, &ImportMacGourmet},
+      {kFormatMastercookText, &ImportMastercookText},
+      {kFormatMastercookXml, &ImportMastercookXml},
       {kFormatMealMaster, &ImportMealMaster},
+      {kFormatNowYoureCooking, &ImportNowYoureCooking},
+      {kFormatRecipeProcessor, &ImportRecipeProcessor},
+      {kFormatRecipeMl, &ImportRecipeMl},
   };
 }
 

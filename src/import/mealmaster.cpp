@@ -98,7 +98,7 @@ class MealMasterReader {
         }
       }
       OneLine(line);
-      if (in.AtEnd() && (state_ == kIngredients || state_ == kDirections)) EndRecipe();
+      if (in.AtEnd() && (state_ == kIngredients || state_ == kDirections)) EndRecipe(true);
     }
     if (dialogs) dialogs->ProgressClose();
     if (b_.lastRecordId() != 0) {
@@ -132,15 +132,16 @@ class MealMasterReader {
     left_.Add(h);
   }
 
-  // The end of a recipe: "-----", "mmmmm", 77 dashes, or the header line of
-  // the next recipe. A header line begins with "-----" or "mmmmm"; a line of
-  // the directions that mentions "Meal-Master" and "recipe" is text.
+  // The header line of a recipe begins with "-----" or "mmmmm" and names
+  // Meal-Master and a recipe; a line of the directions that mentions
+  // "Meal-Master" and "recipe" is text.
   static bool IsRecipeHeader(const std::string& lt) {
     return (StartsWith(lt, "-----") || StartsWith(lt, "mmmmm")) && lt.find("master") != std::string::npos &&
            lt.find("recipe") != std::string::npos;
   }
+  // The end marker of a recipe: "-----", "mmmmm" or 77 dashes.
   static bool IsEndMarker(const std::string& lt) {
-    return lt == "-----" || lt == "mmmmm" || (lt.size() == 77 && OnlyOf(lt, '-')) || IsRecipeHeader(lt);
+    return lt == "-----" || lt == "mmmmm" || (lt.size() == 77 && OnlyOf(lt, '-'));
   }
 
   void OneLine(const std::string& line) {
@@ -175,6 +176,15 @@ class MealMasterReader {
                !StartsWith(lt, "servings: "))
         afterRecipeHeader_ = false;
     }
+    // The header line of the next recipe ends this one, also when it is
+    // framed by dashes like a section header ("----- Recipe Extracted from
+    // Meal-Master (tm) Database -----"): taken as a heading, it would make
+    // every recipe after it part of this one.
+    if (state_ >= kHeader && IsRecipeHeader(lt)) {
+      EndRecipe(true);
+      afterRecipeHeader_ = true;
+      return;
+    }
     if (state_ == kHeader && StartsWith(lt, "categories: ")) {
       std::string c(textops::TrimSpaces(std::string_view(t).substr(12)));
       category_ = std::string(textops::TrimSpaces(std::string_view(c).substr(0, c.find(','))));
@@ -202,12 +212,11 @@ class MealMasterReader {
       if (!(directions_.empty() && t.empty()) && directions_.count() < kMaxDirectionLines) directions_.Add(t);
       return;
     }
-    // A recipe without directions ends at its end marker or at the header of
-    // the next recipe; otherwise every such line would be read as an
-    // ingredient and the recipes after it would run into this one.
+    // A recipe without directions ends at its end marker too; otherwise the
+    // marker would be read as an ingredient and the recipes after it would
+    // run into this one.
     if ((state_ == kIngredients || state_ == kHeader) && IsEndMarker(lt)) {
       EndRecipe();
-      afterRecipeHeader_ = IsRecipeHeader(lt);
       return;
     }
     // In the header an empty line after an empty line changes nothing, so a
@@ -222,7 +231,6 @@ class MealMasterReader {
     }
     if (state_ == kDirections && IsEndMarker(lt)) {
       EndRecipe();
-      afterRecipeHeader_ = IsRecipeHeader(lt);
       return;
     }
     if (state_ == kDirections) {
@@ -244,7 +252,18 @@ class MealMasterReader {
     if (!right.empty()) right_.Add(right);
   }
 
-  void EndRecipe() {
+  // `openEnd`: the recipe ends at the next recipe's header or at the end of
+  // the file rather than at its own end marker. Some files close a recipe
+  // with a dashed line of another length than the markers; that line (and
+  // the empty lines after it) is the recipe's end, not part of its text.
+  // Inside the directions such lines stay: they underline headings.
+  void EndRecipe(bool openEnd = false) {
+    size_t directionLines = directions_.count();
+    while (openEnd && directionLines > 0) {
+      const std::string last = directions_.Get(directionLines - 1);
+      if (!last.empty() && !(last.size() >= 5 && OnlyOf(last, '-'))) break;
+      --directionLines;
+    }
     MoveRightToLeft();
     // Continuation lines ("-chopped") join the entry before them.
     std::vector<std::string> joined;
@@ -281,7 +300,7 @@ class MealMasterReader {
     }
     // A last entry that still ends in "-" is kept as it stands.
     if (waiting) emit(acc);
-    for (size_t i = 0; i < directions_.count(); ++i) {
+    for (size_t i = 0; i < directionLines; ++i) {
       std::string d = directions_.Get(i);
       CollapseSpaces(d);
       b_.AddDirectionText(d);

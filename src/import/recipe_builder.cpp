@@ -119,6 +119,8 @@ RecipeBuilder::RecipeBuilder(AppContext& ctx, ImportTarget& target) : ctx_(ctx),
 
 void RecipeBuilder::ResetImportRecipe() { rec_.Clear(); }
 
+void RecipeBuilder::NoteSkipped(std::string reason) { skipped_.push_back({file_, position_, std::move(reason)}); }
+
 void RecipeBuilder::AddIngredientText(std::string text) {
   CleanImportLine(text);
   if (!text.empty()) text[0] = char(textops::Upper1252((unsigned char)text[0]));
@@ -220,7 +222,10 @@ int64_t RecipeBuilder::StoreImportedRecipe(const std::string& source, const std:
   rec_.setChapterKey(chapter);
   rec_.setServings(uint8_t(std::clamp(servings, 0, 255)));
 
-  if (!target_.AppendRecord(rec_)) return 0;
+  if (!target_.AppendRecord(rec_)) {
+    NoteSkipped("the recipe could not be written");
+    return 0;
+  }
   ++stored_;
   lastChapter_ = chapter;
   lastRecordId_ = id;

@@ -74,6 +74,14 @@ std::string CleanImportTitle(std::string title);
 // The host of a source address ("" when it has no "//").
 std::string SourceHost(std::string_view address);
 
+// An entry of an import file that was not stored: which file, where in it
+// ("line 12", "recipe 3") and why.
+struct ImportSkip {
+  std::string file;
+  std::string position;
+  std::string reason;
+};
+
 class RecipeBuilder {
  public:
   RecipeBuilder(AppContext& ctx, ImportTarget& target);
@@ -103,6 +111,15 @@ class RecipeBuilder {
 
   AppContext& ctx() { return ctx_; }
 
+  // The file being read, for the skip notes.
+  void SetFile(const std::string& file) { file_ = file; }
+  const std::string& file() const { return file_; }
+  // Where the entry being read starts ("line 12", "recipe 3").
+  void SetEntryPosition(std::string position) { position_ = std::move(position); }
+  // Notes that the entry being read is not stored, and why.
+  void NoteSkipped(std::string reason);
+  const std::vector<ImportSkip>& skipped() const { return skipped_; }
+
  private:
   static std::string Key(const std::string& name);
   void LoadChapters();
@@ -112,6 +129,9 @@ class RecipeBuilder {
   CurrentRecord rec_;
   bool chaptersLoaded_ = false;
   std::unordered_map<std::string, int64_t> chapters_;
+  std::string file_;
+  std::string position_;
+  std::vector<ImportSkip> skipped_;
   int stored_ = 0;
   int64_t lastChapter_ = 0;
   int64_t lastRecordId_ = 0;

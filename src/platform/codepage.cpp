@@ -65,4 +65,23 @@ std::string Utf8ToCp1252(std::string_view s) {
   return out;
 }
 
+bool LooksUtf8(std::string_view s) {
+  bool high = false;
+  for (size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    int more = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+    if (more < 0 || i + size_t(more) >= s.size()) return false;
+    for (int k = 1; k <= more; ++k) {
+      if ((static_cast<unsigned char>(s[i + size_t(k)]) >> 6) != 2) return false;
+    }
+    high = high || more > 0;
+    i += size_t(more) + 1;
+  }
+  return high;
+}
+
+std::string FileNameForDisplay(std::string_view name) {
+  return LooksUtf8(name) ? Utf8ToCp1252(name) : std::string(name);
+}
+
 }  // namespace pantrela

@@ -16,4 +16,14 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // sequences become '?'.
 std::string Utf8ToCp1252(std::string_view utf8);
 
+// True when the bytes are well-formed UTF-8 with at least one character
+// beyond ASCII.
+bool LooksUtf8(std::string_view bytes);
+
+// A file or folder name as the file system holds it, as the Windows-1252
+// text that messages and lists show. Names are UTF-8 on Linux; a name that
+// is not (an older single-byte name) is shown byte for byte. Only for
+// showing: files are opened by their real bytes.
+std::string FileNameForDisplay(std::string_view name);
+
 }  // namespace pantrela

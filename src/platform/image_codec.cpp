@@ -21,9 +21,9 @@ uint16_t LE16(std::string_view s, size_t off) {
   return uint16_t(p[0] | (p[1] << 8));
 }
 
-// The loader for the kind of data the signature shows, or "" for data the
-// program does not decode.
-const char* LoaderType(std::string_view b) {
+}  // namespace
+
+const char* ImageSignatureType(std::string_view b) {
   auto starts = [&](size_t off, std::string_view sig) { return b.size() >= off + sig.size() && b.substr(off, sig.size()) == sig; };
   if (starts(0, "\xFF\xD8\xFF")) return "jpeg";
   if (starts(0, "\x89PNG")) return "png";
@@ -32,6 +32,8 @@ const char* LoaderType(std::string_view b) {
   if (starts(0, std::string_view("\0\0\1\0", 4)) || starts(0, std::string_view("\0\0\2\0", 4))) return "ico";
   return "";
 }
+
+namespace {
 
 struct SizeCheck {
   bool tooLarge = false;
@@ -168,7 +170,7 @@ bool ImageSizeAllowed(int64_t width, int64_t height) {
 
 int DecodeImageStatus(std::string_view bytes, Image& out) {
   out = Image();
-  const char* type = LoaderType(bytes);
+  const char* type = ImageSignatureType(bytes);
   if (!*type) return kCodecUnknownType;
   if (std::strcmp(type, "bmp") == 0) {
     int status = DecodeBmpFile(bytes, out);

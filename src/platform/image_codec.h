@@ -37,6 +37,10 @@ enum CodecStatus : int {
   kCodecTooLarge = 5,       // beyond the size limits, or zero-sized
 };
 
+// The decoder for the kind of data the signature shows ("jpeg", "png",
+// "gif", "bmp", "ico"), or "" for data the program does not decode.
+const char* ImageSignatureType(std::string_view bytes);
+
 // Decodes JPEG, PNG, GIF (first frame), ICO and BMP; any other kind of data
 // (told by its signature) is refused without reaching a decoder. Oversized
 // images are refused as soon as their header is read, before the pixels are

@@ -55,20 +55,6 @@ class ModalFrame {
   int caretWas_ = -1;
 };
 
-class SdlClipboard : public ImportClipboard {
- public:
-  bool Open() override { return true; }
-  bool FileDropList(std::vector<std::string>&) override { return false; }
-  bool UnicodeText(std::string& text) override {
-    if (!SDL_HasClipboardText()) return false;
-    char* t = SDL_GetClipboardText();
-    if (!t) return false;
-    text = t;
-    SDL_free(t);
-    return !text.empty();
-  }
-};
-
 void Redraw(Gui& gui, int id) {
   int i = gui.Find(id);
   if (i < 0) return;
@@ -106,43 +92,48 @@ bool IndexScreen::FindForm(SearchRequest& request) {
     ModalFrame frame(g);
     int n = 0;
     g.AddModalBox(n, left, top, W, H);
-    int k = g.AddControl(n, kIdDecoration, kKindText, left, top + 12, left + W, top + 42, kBlack, 0, kFontHeading24, 0,
-                         "Find");
+    int k = g.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + 12, .x2 = left + W,
+                             .y2 = top + 42, .foreground = kBlack, .font = kFontHeading24, .caption = "Find"});
     g.table[size_t(k)].align = 2;
     int y = top + 60;
     auto caption = [&](const char* text, int yy) {
-      int c = g.AddControl(n, kIdDecoration, kKindText, left + 10, yy + 2, capX, yy + FH, kBlack, 0, kFontMessage, 0,
-                           text);
+      int c = g.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left + 10, .y1 = yy + 2, .x2 = capX,
+                               .y2 = yy + FH, .foreground = kBlack, .font = kFontMessage, .caption = text});
       g.table[size_t(c)].align = 1;
     };
     caption("Search For:", y);
-    const int fieldIndex = g.AddControl(n, kIdSearchText, kKindTextField, fieldX, y, fieldX2, y + FH, kBlack, kWhite,
-                                        kFontScreen, 0, request.text);
+    const int fieldIndex = g.AddControl(n, {.id = kIdSearchText, .kind = kKindTextField, .x1 = fieldX, .y1 = y,
+                                            .x2 = fieldX2, .y2 = y + FH, .foreground = kBlack, .background = kWhite,
+                                            .font = kFontScreen, .caption = request.text});
     Control& f = g.table[size_t(fieldIndex)];
     f.maxLength = int(kMaxSearchText);
     f.caret = f.anchor = f.selectionEnd = int(f.caption.size());
     y += FH + 14;
     caption("In This Chapter:", y);
-    g.AddControl(n, kIdPickField, kKindButton, fieldX, y, fieldX2, y + FH + 4, kBlack, kFieldFace, kFontScreen, 0,
-                 scopeName(request.scope));
+    g.AddControl(n, {.id = kIdPickField, .kind = kKindButton, .x1 = fieldX, .y1 = y, .x2 = fieldX2, .y2 = y + FH + 4,
+                     .foreground = kBlack, .background = kFieldFace, .font = kFontScreen,
+                     .caption = scopeName(request.scope)});
     y += FH + 18;
     caption("Fields To Search:", y);
     const char* const names[3] = {"Titles", "Ingredients", "Directions"};
     bool* switches[3] = {&request.titles, &request.ingredients, &request.directions};
     int x = fieldX;
     for (int i = 0; i < 3; ++i) {
-      int b = g.AddControl(n, kIdCheckBase + i, kKindCheckBox, x, y + 2, x + 18, y + 20, kBlack, kWhite, 0, 0, "");
+      int b = g.AddControl(n, {.id = kIdCheckBase + i, .kind = kKindCheckBox, .x1 = x, .y1 = y + 2, .x2 = x + 18,
+                               .y2 = y + 20, .foreground = kBlack, .background = kWhite});
       g.table[size_t(b)].value = *switches[i];
       int tw = g.canvas.TextWidth(g.fonts[kFontMessage], names[i]);
-      g.AddControl(n, kIdCheckBase + i, kKindText, x + 24, y, x + 24 + tw, y + FH, kBlack, 0, kFontMessage, 0,
-                   names[i]);
+      g.AddControl(n, {.id = kIdCheckBase + i, .kind = kKindText, .x1 = x + 24, .y1 = y, .x2 = x + 24 + tw,
+                       .y2 = y + FH, .foreground = kBlack, .font = kFontMessage, .caption = names[i]});
       x += 24 + tw + 24;
     }
     const int by = top + H - 48, bw = 110, bx = left + W / 2 - bw - 10;  // 18 px under the buttons
-    g.AddControl(n, kIdOk, kKindButton, bx, by, bx + bw, by + 30, kBlack, kButtonFace, kFontButton, 0, "OK");
-    g.AddControl(n, kIdCancel, kKindButton, bx + bw + 20, by, bx + 2 * bw + 20, by + 30, kBlack, kButtonFace,
-                 kFontButton, 0, "Cancel");
-    g.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+    g.AddControl(n, {.id = kIdOk, .kind = kKindButton, .x1 = bx, .y1 = by, .x2 = bx + bw, .y2 = by + 30,
+                     .foreground = kBlack, .background = kButtonFace, .font = kFontButton, .caption = "OK"});
+    g.AddControl(n, {.id = kIdCancel, .kind = kKindButton, .x1 = bx + bw + 20, .y1 = by, .x2 = bx + 2 * bw + 20,
+                     .y2 = by + 30, .foreground = kBlack, .background = kButtonFace, .font = kFontButton,
+                     .caption = "Cancel"});
+    g.AddControl(n, {.id = kIdEnd});
     KeepCaretVisible(g, g.table[size_t(fieldIndex)]);
     g.caretField = fieldIndex;
     g.DrawAllControls();
@@ -262,25 +253,29 @@ bool IndexScreen::ImportDialog(std::vector<std::string>& files) {
     ModalFrame frame(g);
     int n = 0;
     g.AddModalBox(n, left, top, W, H);
-    int k = g.AddControl(n, kIdDecoration, kKindText, left, top + 14, left + W, top + 40, kBlack, 0, kFontMessage, 0,
-                         "Select Import Format");
+    int k = g.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + 14, .x2 = left + W,
+                             .y2 = top + 40, .foreground = kBlack, .font = kFontMessage,
+                             .caption = "Select Import Format"});
     g.table[size_t(k)].align = 2;
     const int fx1 = left + 40, fx2 = left + W - 40;
     int y = top + 50;
-    g.AddControl(n, kIdPickField, kKindButton, fx1, y, fx2, y + FH + 6, kBlack, kFieldFace, kFontScreen, 0,
-                 labelOf(s_.importFormat));
+    g.AddControl(n, {.id = kIdPickField, .kind = kKindButton, .x1 = fx1, .y1 = y, .x2 = fx2, .y2 = y + FH + 6,
+                     .foreground = kBlack, .background = kFieldFace, .font = kFontScreen,
+                     .caption = labelOf(s_.importFormat)});
     y += FH + 22;
-    int b = g.AddControl(n, kIdCheckBase, kKindCheckBox, fx1, y + 2, fx1 + 18, y + 20, kBlack, kWhite, 0, 0, "");
+    int b = g.AddControl(n, {.id = kIdCheckBase, .kind = kKindCheckBox, .x1 = fx1, .y1 = y + 2, .x2 = fx1 + 18,
+                             .y2 = y + 20, .foreground = kBlack, .background = kWhite});
     g.table[size_t(b)].value = ctx.settings.import_chapter != 0;
     int tw = g.canvas.TextWidth(g.fonts[kFontMessage], kSortText);
-    g.AddControl(n, kIdCheckBase, kKindText, fx1 + 26, y, fx1 + 26 + tw, y + FH, kBlack, 0, kFontMessage, 0,
-                 kSortText);
+    g.AddControl(n, {.id = kIdCheckBase, .kind = kKindText, .x1 = fx1 + 26, .y1 = y, .x2 = fx1 + 26 + tw, .y2 = y + FH,
+                     .foreground = kBlack, .font = kFontMessage, .caption = kSortText});
     const int by = top + H - 50, bw = 120, bx = left + W / 2 - (3 * bw + 40) / 2;
     const char* const captions[3] = {"File", "Clipboard", "Cancel"};
     for (int i = 0; i < 3; ++i)
-      g.AddControl(n, kIdButtonBase + i, kKindButton, bx + i * (bw + 20), by, bx + i * (bw + 20) + bw, by + 30, kBlack,
-                   kButtonFace, kFontButton, 0, captions[i]);
-    g.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+      g.AddControl(n, {.id = kIdButtonBase + i, .kind = kKindButton, .x1 = bx + i * (bw + 20), .y1 = by,
+                       .x2 = bx + i * (bw + 20) + bw, .y2 = by + 30, .foreground = kBlack, .background = kButtonFace,
+                       .font = kFontButton, .caption = captions[i]});
+    g.AddControl(n, {.id = kIdEnd});
     g.DrawAllControls();
     g.ShowAll();
     int sizeSeen = g.window.sizeChanges;
@@ -312,7 +307,7 @@ bool IndexScreen::ImportDialog(std::vector<std::string>& files) {
   }
   bool run = false;
   if (leave == kClipboard) {
-    SdlClipboard clipboard;
+    SystemClipboard clipboard;
     ImportFromClipboard(ctx, clipboard, files, s_.openAddress);
     run = !files.empty();
   } else if (leave == kFile) {

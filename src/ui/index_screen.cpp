@@ -89,7 +89,7 @@ void IndexScreen::Layout() {
   const int W = g.Width(), H = g.Height();
   const int ih = itemHeight();
   int n = 0;
-  g.AddControl(n, kIdDecoration, kKindFill, 0, 0, W, H, 0, kPage, 0, 0, "");
+  g.AddControl(n, {.id = kIdDecoration, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = W, .y2 = H, .background = kPage});
   s_.AddTabBar(n);
 
   const int chX1 = 20, chX2 = 20 + int(0.26 * W);
@@ -100,22 +100,26 @@ void IndexScreen::Layout() {
 
   auto panel = [&](bool chapters, int x1, int x2) {
     const int base = chapters ? kIdChapterList : kIdRecipeList;
-    g.AddControl(n, chapters ? kIdChaptersMenu : kIdRecipesMenu, kKindButton, x1, kTop, x2, kTop + kButtonHigh,
-                 kBlack, kButtonFace, kFontButton, 0, chapters ? "Chapters>" : "Recipes>");
+    g.AddControl(n, {.id = chapters ? kIdChaptersMenu : kIdRecipesMenu, .kind = kKindButton, .x1 = x1, .y1 = kTop,
+                     .x2 = x2, .y2 = kTop + kButtonHigh, .foreground = kBlack, .background = kButtonFace,
+                     .font = kFontButton, .caption = chapters ? "Chapters>" : "Recipes>"});
     ListBox& box = chapters ? chapterBox_ : recipeBox_;
     box = ListBox{x1, listTop, x2 - kArrowWide, listBottom, x2 - kArrowWide};
-    g.AddControl(n, base, chapters ? kKindChapterList : kKindRecipeList, box.x1, box.y1, box.x2, box.y2, kBlack,
-                 kWhite, kFontScreen, 0, "");
-    g.AddControl(n, base + 1, kKindButton, box.barX1, listTop, x2, listTop + kArrowWide, kBlack, kButtonFace, 0, 0,
-                 "ARROW_UP");
-    g.AddControl(n, base + 2, kKindScrollBar, box.barX1, listTop + kArrowWide + 1, x2, listBottom - kArrowWide - 1,
-                 kBlack, kBarTrack, 0, 0, "");
-    g.AddControl(n, base + 3, kKindButton, box.barX1, listBottom - kArrowWide, x2, listBottom, kBlack, kButtonFace,
-                 0, 0, "ARROW_DOWN");
-    int k = g.AddControl(n, base + 4, kKindCheckBox, x1, H - 32, x1 + 18, H - 14, kBlack, kWhite, 0, 0, "");
+    g.AddControl(n, {.id = base, .kind = chapters ? kKindChapterList : kKindRecipeList, .x1 = box.x1, .y1 = box.y1,
+                     .x2 = box.x2, .y2 = box.y2, .foreground = kBlack, .background = kWhite, .font = kFontScreen});
+    g.AddControl(n, {.id = base + 1, .kind = kKindButton, .x1 = box.barX1, .y1 = listTop, .x2 = x2,
+                     .y2 = listTop + kArrowWide, .foreground = kBlack, .background = kButtonFace,
+                     .caption = "ARROW_UP"});
+    g.AddControl(n, {.id = base + 2, .kind = kKindScrollBar, .x1 = box.barX1, .y1 = listTop + kArrowWide + 1, .x2 = x2,
+                     .y2 = listBottom - kArrowWide - 1, .foreground = kBlack, .background = kBarTrack});
+    g.AddControl(n, {.id = base + 3, .kind = kKindButton, .x1 = box.barX1, .y1 = listBottom - kArrowWide, .x2 = x2,
+                     .y2 = listBottom, .foreground = kBlack, .background = kButtonFace, .caption = "ARROW_DOWN"});
+    int k = g.AddControl(n, {.id = base + 4, .kind = kKindCheckBox, .x1 = x1, .y1 = H - 32, .x2 = x1 + 18, .y2 = H - 14,
+                             .foreground = kBlack, .background = kWhite});
     g.table[size_t(k)].value = chapters ? AllChaptersChecked() : AllRecipesChecked();
-    g.AddControl(n, kIdDecoration, kKindText, x1 + 26, H - 34, x2, H - 10, kBlack, 0, kFontScreen, 0,
-                 chapters ? ChapterCountText() : RecipeCountText());
+    g.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = x1 + 26, .y1 = H - 34, .x2 = x2, .y2 = H - 10,
+                     .foreground = kBlack, .font = kFontScreen,
+                     .caption = chapters ? ChapterCountText() : RecipeCountText()});
     ListModel& L = List(chapters);
     L.itemHeight = ih;
     L.visibleHeight = box.height();
@@ -132,11 +136,12 @@ void IndexScreen::Layout() {
     for (int i = 0; i < 3; ++i) {
       int y = kTop + grp * (3 * kButtonHigh + 2 * gap + 45) + i * (kButtonHigh + gap);
       int id = kIdFind + grp * 3 + i;
-      g.AddControl(n, id, kKindButton, cmdX1, y, cmdX2, y + kButtonHigh, kBlack, kButtonFace, kFontButton,
-                   id == kIdEdit ? 1 : 0, kCommands[grp][i]);
+      g.AddControl(n, {.id = id, .kind = kKindButton, .x1 = cmdX1, .y1 = y, .x2 = cmdX2, .y2 = y + kButtonHigh,
+                       .foreground = kBlack, .background = kButtonFace, .font = kFontButton,
+                       .accelerator = id == kIdEdit ? 1 : 0, .caption = kCommands[grp][i]});
     }
   }
-  g.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  g.AddControl(n, {.id = kIdEnd});
 }
 
 void IndexScreen::ClampScroll(bool chapters) {

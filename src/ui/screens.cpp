@@ -92,19 +92,22 @@ void Screens::AddTabBar(int& n) {
   const int W = gui.Width();
   // The bar is painted as decoration; the top bar control itself draws
   // nothing, so pointing at it never paints over the tabs.
-  gui.AddControl(n, kIdDecoration, kKindFill, 0, 0, W, kTabBarHeight, 0, kTopBarColour, 0, 0, "");
-  gui.AddControl(n, kIdTopBar, 0, 0, 0, W, kTabBarHeight, 0, 0, 0, 0, "");
-  gui.AddControl(n, kIdDecoration, kKindBitmap, 6, -3, 6 + 48, kTabBarHeight, 0, kWhite, 0, 0, "GINGERBREAD_48");
-  gui.AddControl(n, kIdDecoration, kKindBitmap, 60, 2, 60 + 150, 2 + 40, 0, kWhite, 0, 0, "TITLE_LARGE");
+  gui.AddControl(n, {.id = kIdDecoration, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = W, .y2 = kTabBarHeight,
+                     .background = kTopBarColour});
+  gui.AddControl(n, {.id = kIdTopBar, .x1 = 0, .y1 = 0, .x2 = W, .y2 = kTabBarHeight});
+  gui.AddControl(n, {.id = kIdDecoration, .kind = kKindBitmap, .x1 = 6, .y1 = -3, .x2 = 6 + 48, .y2 = kTabBarHeight,
+                     .background = kWhite, .caption = "GINGERBREAD_48"});
+  gui.AddControl(n, {.id = kIdDecoration, .kind = kKindBitmap, .x1 = 60, .y1 = 2, .x2 = 60 + 150, .y2 = 2 + 40,
+                     .background = kWhite, .caption = "TITLE_LARGE"});
   int x = 222;
   for (int i = 0; i < 6; ++i) {
     int w = std::max(92, gui.canvas.TextWidth(gui.fonts[kFontTab], kTabCaptions[i]) + 30);
-    gui.AddControl(n, 3 + i, kKindTab, x, 9, x + w, kTabBarHeight, kTabActive, kTabIdle, kFontTab, 0,
-                   kTabCaptions[i]);
+    gui.AddControl(n, {.id = 3 + i, .kind = kKindTab, .x1 = x, .y1 = 9, .x2 = x + w, .y2 = kTabBarHeight,
+                       .foreground = kTabActive, .background = kTabIdle, .font = kFontTab, .caption = kTabCaptions[i]});
     x += w + 4;
   }
-  gui.AddControl(n, kIdDecoration, kKindText, x + 14, 14, x + 200, 36, kWhite, 0, kFontSmall, 0,
-                 std::string("Version ") + kVersionText);
+  gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = x + 14, .y1 = 14, .x2 = x + 200, .y2 = 36,
+                     .foreground = kWhite, .font = kFontSmall, .caption = std::string("Version ") + kVersionText});
 }
 
 void Screens::RunLoop() {
@@ -156,9 +159,10 @@ void Screens::RunPlaceholder() {
     if (gui.window.redraw) {
       gui.window.redraw = false;
       int n = 0;
-      gui.AddControl(n, kIdDecoration, kKindFill, 0, 0, gui.Width(), gui.Height(), 0, kPageColour, 0, 0, "");
+      gui.AddControl(n, {.id = kIdDecoration, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = gui.Width(),
+                         .y2 = gui.Height(), .background = kPageColour});
       AddTabBar(n);
-      gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+      gui.AddControl(n, {.id = kIdEnd});
       gui.DrawAllControls();
       gui.ShowAll();
     }
@@ -176,14 +180,17 @@ void Screens::RunAbout() {
   auto layout = [&] {
     int n = 0;
     const int W = gui.Width(), H = gui.Height();
-    gui.AddControl(n, kIdDecoration, kKindFill, 0, 0, W, H, 0, kPageColour, 0, 0, "");
+    gui.AddControl(n, {.id = kIdDecoration, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = W, .y2 = H,
+                       .background = kPageColour});
     AddTabBar(n);
     const int left = std::max(40, W / 2 - 300), top = 80;
-    gui.AddControl(n, kIdDecoration, kKindBitmap, left, top, left + 48, top + 48, 0, kWhite, 0, 0, "GINGERBREAD_48");
-    gui.AddControl(n, kIdDecoration, kKindText, left + 70, top, W, top + 34, kBlack, 0, kFontHeading28, 0,
-                   std::string(kProgramName) + "  Version " + kVersionText);
-    gui.AddControl(n, kIdDecoration, kKindText, left + 70, top + 34, W, top + 56, kBlack, 0, kFontScreen, 0,
-                   std::string("Released ") + kReleaseDate);
+    gui.AddControl(n, {.id = kIdDecoration, .kind = kKindBitmap, .x1 = left, .y1 = top, .x2 = left + 48, .y2 = top + 48,
+                       .background = kWhite, .caption = "GINGERBREAD_48"});
+    gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left + 70, .y1 = top, .x2 = W, .y2 = top + 34,
+                       .foreground = kBlack, .font = kFontHeading28,
+                       .caption = std::string(kProgramName) + "  Version " + kVersionText});
+    gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left + 70, .y1 = top + 34, .x2 = W, .y2 = top + 56,
+                       .foreground = kBlack, .font = kFontScreen, .caption = std::string("Released ") + kReleaseDate});
     struct Row {
       int id;
       const char* caption;
@@ -195,13 +202,13 @@ void Screens::RunAbout() {
                 {kNews, "Newsletter", " - Subscribe to our newsletter"}};
     int y = top + 90;
     for (const auto& r : rows) {
-      gui.AddControl(n, r.id, kKindButton, left, y, left + 150, y + 34, kBlack, kButtonFace, kFontButton, 0,
-                     r.caption);
-      gui.AddControl(n, kIdDecoration, kKindText, left + 165, y + 6, W - 10, y + 30, kBlack, 0, kFontScreen, 0,
-                     r.text);
+      gui.AddControl(n, {.id = r.id, .kind = kKindButton, .x1 = left, .y1 = y, .x2 = left + 150, .y2 = y + 34,
+                         .foreground = kBlack, .background = kButtonFace, .font = kFontButton, .caption = r.caption});
+      gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left + 165, .y1 = y + 6, .x2 = W - 10,
+                         .y2 = y + 30, .foreground = kBlack, .font = kFontScreen, .caption = r.text});
       y += 50;
     }
-    gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+    gui.AddControl(n, {.id = kIdEnd});
   };
   while (!ctx.Quitting() && ctx.screen == me) {
     int id = gui.WaitEvent(true);

@@ -13,7 +13,7 @@
 #include "database/search.h"
 #include "foundation/context.h"
 #include "foundation/vendor.h"
-#include "widgets/dialogs.h"
+#include "widgets/window_dialogs.h"
 #include "widgets/gui.h"
 
 namespace pantrela::ui {

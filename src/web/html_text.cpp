@@ -21,17 +21,16 @@ std::string Trim(std::string_view s) {
 
 bool Contains(const std::string& s, std::string_view part) { return s.find(part) != std::string::npos; }
 
-// Walks the tags of a page with a read window that starts at 128 bytes and
-// grows by 128 while the next tag does not fit, so tags of any length are
-// found. Bytes already searched are not searched again, which keeps a huge
-// page without tags linear. `visit` gets the raw text before each tag and
-// the raw tag. Returns false when the user stopped the walk.
-bool WalkTags(AppContext& ctx, const std::string& pageFile, const char* caption,
+}  // namespace
+
+// The read window starts at 128 bytes and grows by 128 while the next tag
+// does not fit, so tags of any length are found. Bytes already searched are
+// not searched again, which keeps a huge page without tags linear.
+
+bool WalkTags(AppContext& ctx, const std::string& pageFile, const std::function<bool(size_t, size_t)>& stop,
               const std::function<void(std::string_view text, std::string_view tag)>& visit) {
-  Dialogs* dialogs = ctx.dialogs;
   std::string page;
   if (!ReadWholeFile(pageFile, page)) return true;
-  if (dialogs) dialogs->ProgressOpen();
   const size_t size = page.size();
   const char* base = page.data();
   size_t pos = 0, window = kWindow;
@@ -40,12 +39,9 @@ bool WalkTags(AppContext& ctx, const std::string& pageFile, const char* caption,
   bool stopped = false;
   while (pos < size && !ctx.Quitting()) {
     if (window == kWindow) {
-      if (dialogs) {
-        dialogs->ProgressUpdate(caption, "", double(pos), double(size));
-        if (dialogs->ProgressStop()) {
-          stopped = true;
-          break;
-        }
+      if (stop(pos, size)) {
+        stopped = true;
+        break;
       }
       searched = pos;
       lt = std::string::npos;
@@ -75,11 +71,40 @@ bool WalkTags(AppContext& ctx, const std::string& pageFile, const char* caption,
     if (end - pos < kWindow || end == size) break;
     window += kWindow;
   }
-  if (dialogs) dialogs->ProgressClose();
   return !stopped;
 }
 
+namespace {
+
+// WalkTags with the progress window of a page walk under `caption`.
+bool WalkTagsWithProgress(AppContext& ctx, const std::string& pageFile, const char* caption,
+                          const std::function<void(std::string_view text, std::string_view tag)>& visit) {
+  Dialogs* dialogs = ctx.dialogs;
+  if (dialogs) dialogs->ProgressOpen();
+  bool finished = WalkTags(
+      ctx, pageFile,
+      [&](size_t pos, size_t size) {
+        if (!dialogs) return false;
+        dialogs->ProgressUpdate(caption, "", double(pos), double(size));
+        return dialogs->ProgressStop();
+      },
+      visit);
+  if (dialogs) dialogs->ProgressClose();
+  return finished;
+}
+
 }  // namespace
+
+bool WalkXmlFile(AppContext& ctx, const std::string& file, const std::function<bool(size_t, size_t)>& stop,
+                 const std::function<void(std::string& text, std::string& tag, std::string& tagLower)>& visit) {
+  return WalkTags(ctx, file, stop, [&](std::string_view rawText, std::string_view rawTag) {
+    std::string text(rawText), tag(rawTag);
+    DecodeEntities(text);
+    DecodeEntities(tag);
+    std::string tagLower = AsciiLower(tag);
+    visit(text, tag, tagLower);
+  });
+}
 
 std::string AsciiLower(std::string text) {
   for (char& c : text)
@@ -95,7 +120,7 @@ void WalkPage(AppContext& ctx, const std::string& pageFile, const PageParser& pa
   photoAddress.clear();
   servings = 0;
   cancelled = false;
-  bool finished = WalkTags(ctx, pageFile, "Importing Web Recipe", [&](std::string_view rawText, std::string_view rawTag) {
+  bool finished = WalkTagsWithProgress(ctx, pageFile, "Importing Web Recipe", [&](std::string_view rawText, std::string_view rawTag) {
     std::string text(rawText), tag(rawTag);
     DecodeEntities(text);
     DecodeEntities(tag);
@@ -168,7 +193,7 @@ bool PageToText(AppContext& ctx, const std::string& pageFile, bool& cancelled) {
   File out = File::Open('o', ctx.files.dataFolder + "manual.txt");
   bool inBody = false, inScript = false, inStyle = false;
   std::string line;
-  bool finished = WalkTags(ctx, pageFile, "Extracting Text...", [&](std::string_view rawText, std::string_view rawTag) {
+  bool finished = WalkTagsWithProgress(ctx, pageFile, "Extracting Text...", [&](std::string_view rawText, std::string_view rawTag) {
     std::string text(rawText), tag(rawTag);
     DecodeEntities(text);
     DecodeEntities(tag);

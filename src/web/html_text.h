@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace pantrela {
 
@@ -27,6 +28,16 @@ using PageParser = std::function<void(int32_t& state, std::string& accumulated, 
 // shows "Importing Web Recipe"; the space bar sets `cancelled`.
 void WalkPage(AppContext& ctx, const std::string& pageFile, const PageParser& parser, std::string& title,
               int32_t& servings, std::string& photoAddress, bool& cancelled);
+
+// The walk itself: `visit` gets the raw text before each tag and the raw
+// tag; `stop` (position, size) is asked before each tag and ends the walk
+// when it answers true. Returns false when it was stopped.
+bool WalkTags(AppContext& ctx, const std::string& file, const std::function<bool(size_t, size_t)>& stop,
+              const std::function<void(std::string_view text, std::string_view tag)>& visit);
+// The walk for the XML file readers: text and tag decoded as in WalkPage,
+// the tag also in lower case; no progress window of its own.
+bool WalkXmlFile(AppContext& ctx, const std::string& file, const std::function<bool(size_t, size_t)>& stop,
+                 const std::function<void(std::string& text, std::string& tag, std::string& tagLower)>& visit);
 
 // Tag utilities. Parsers pass the lower-cased tag and a lower-case value.
 // HasAttr answers 1 when the attribute's value contains `value`; the closing

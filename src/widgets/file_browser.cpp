@@ -9,6 +9,7 @@
 
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "platform/codepage.h"
 #include "platform/system.h"
 #include "widgets/text_field.h"
 
@@ -22,23 +23,7 @@ bool KeyDown(const platform::InputState& in, int vk) { return in.keyDown && in.v
 bool Ready(const std::string& path) { return !path.empty() && ::access(path.c_str(), R_OK | X_OK) == 0; }
 
 // Names on disk are UTF-8; the interface draws Windows-1252 texts.
-bool LooksUtf8(const std::string& s) {
-  bool high = false;
-  for (size_t i = 0; i < s.size();) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    int more = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-    if (more < 0 || i + size_t(more) >= s.size()) return false;
-    for (int k = 1; k <= more; ++k) {
-      if ((static_cast<unsigned char>(s[i + size_t(k)]) >> 6) != 2) return false;
-    }
-    high = high || more > 0;
-    i += size_t(more) + 1;
-  }
-  return high;
-}
-std::string Shown(const std::string& diskText) {
-  return LooksUtf8(diskText) ? platform::AnsiFromUtf8(diskText) : diskText;
-}
+std::string Shown(const std::string& diskText) { return FileNameForDisplay(diskText); }
 
 std::string WithSlash(std::string p) {
   if (p.empty() || p.back() != '/') p += '/';
@@ -208,35 +193,42 @@ bool RunFileBrowser(Gui& gui, WindowDialogs& dialogs, const std::string& title, 
 
   int n = 0;
   gui.AddModalBox(n, left, top, W, H);
-  int k = gui.AddControl(n, kIdDecoration, kKindText, left, top + 8, left + W, top + 36, kBlack, 0, kFontListBold, 0,
-                         title.substr(0, 200));
+  int k = gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + 8, .x2 = left + W,
+                             .y2 = top + 36, .foreground = kBlack, .font = kFontListBold,
+                             .caption = title.substr(0, 200)});
   gui.table[size_t(k)].align = 2;
   const int listIndex =
-      gui.AddControl(n, kIdBrowserList, kKindChoiceList, listLeft, listTop, listRight, listBottom, kBlack, kWhite,
-                     kFontList, 0, "");
-  gui.AddControl(n, kIdBrowserUp, kKindButton, listRight, listTop, listRight + barW, listTop + 22, kBlack, kButtonFace,
-                 kFontList, 0, "ARROW_UP");
-  gui.AddControl(n, kIdBrowserDown, kKindButton, listRight, listBottom - 22, listRight + barW, listBottom, kBlack,
-                 kButtonFace, kFontList, 0, "ARROW_DOWN");
-  k = gui.AddControl(n, kIdDecoration, kKindText, listLeft, lineY, textLeft - 8, lineY + FH, kBlack, 0, kFontMessage,
-                     0, "Destination:");
+      gui.AddControl(n, {.id = kIdBrowserList, .kind = kKindChoiceList, .x1 = listLeft, .y1 = listTop, .x2 = listRight,
+                         .y2 = listBottom, .foreground = kBlack, .background = kWhite, .font = kFontList});
+  gui.AddControl(n, {.id = kIdBrowserUp, .kind = kKindButton, .x1 = listRight, .y1 = listTop, .x2 = listRight + barW,
+                     .y2 = listTop + 22, .foreground = kBlack, .background = kButtonFace, .font = kFontList,
+                     .caption = "ARROW_UP"});
+  gui.AddControl(n, {.id = kIdBrowserDown, .kind = kKindButton, .x1 = listRight, .y1 = listBottom - 22,
+                     .x2 = listRight + barW, .y2 = listBottom, .foreground = kBlack, .background = kButtonFace,
+                     .font = kFontList, .caption = "ARROW_DOWN"});
+  k = gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = listLeft, .y1 = lineY, .x2 = textLeft - 8,
+                         .y2 = lineY + FH, .foreground = kBlack, .font = kFontMessage, .caption = "Destination:"});
   gui.table[size_t(k)].align = 1;
-  const int destIndex = gui.AddControl(n, kIdBrowserDestination, kKindText, textLeft, lineY, left + W - 20,
-                                       lineY + FH, kBlack, 0, kFontScreen, 0, "");
-  k = gui.AddControl(n, kIdDecoration, kKindText, listLeft, fieldY, textLeft - 8, fieldY + FH, kBlack, 0, kFontMessage,
-                     0, "File Name:");
+  const int destIndex = gui.AddControl(n, {.id = kIdBrowserDestination, .kind = kKindText, .x1 = textLeft, .y1 = lineY,
+                                           .x2 = left + W - 20, .y2 = lineY + FH, .foreground = kBlack,
+                                           .font = kFontScreen});
+  k = gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = listLeft, .y1 = fieldY, .x2 = textLeft - 8,
+                         .y2 = fieldY + FH, .foreground = kBlack, .font = kFontMessage, .caption = "File Name:"});
   gui.table[size_t(k)].align = 1;
-  const int fieldIndex = gui.AddControl(n, kIdFieldBase, kKindTextField, textLeft, fieldY, left + W - 20, fieldY + FH,
-                                        kBlack, kWhite, kFontScreen, 0, fileName.substr(0, kMaxFieldText));
+  const int fieldIndex = gui.AddControl(n, {.id = kIdFieldBase, .kind = kKindTextField, .x1 = textLeft, .y1 = fieldY,
+                                            .x2 = left + W - 20, .y2 = fieldY + FH, .foreground = kBlack,
+                                            .background = kWhite, .font = kFontScreen,
+                                            .caption = fileName.substr(0, kMaxFieldText)});
   gui.table[size_t(fieldIndex)].maxLength = kMaxFieldText;
   const char* captions[3] = {"New Folder", "OK", "Cancel"};
   const int bW = 130, buttonsLeft = left + W / 2 - (3 * bW + 20) / 2;
   for (int i = 0; i < 3; ++i) {
     int x = buttonsLeft + i * (bW + 10);
-    gui.AddControl(n, kIdButtonBase + i, kKindButton, x, buttonsY, x + bW, buttonsY + 28, kBlack, kButtonFace,
-                   kFontButton, 0, captions[i]);
+    gui.AddControl(n, {.id = kIdButtonBase + i, .kind = kKindButton, .x1 = x, .y1 = buttonsY, .x2 = x + bW,
+                       .y2 = buttonsY + 28, .foreground = kBlack, .background = kButtonFace, .font = kFontButton,
+                       .caption = captions[i]});
   }
-  gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  gui.AddControl(n, {.id = kIdEnd});
 
   std::vector<BrowserEntry> list;
   int sel = -1, first = 0;

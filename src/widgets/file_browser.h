@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "widgets/dialogs.h"
+#include "widgets/window_dialogs.h"
 #include "widgets/gui.h"
 
 namespace pantrela::widgets {

@@ -85,9 +85,11 @@ bool Gui::Open() {
 }
 
 void Gui::AddModalBox(int& count, int left, int top, int W, int H) {
-  AddControl(count, kIdDecoration, kKindSnapshot, left - 10, top - 10, left + W + 12, top + H + 12, 0, 0, 0, 0, "");
-  AddControl(count, kIdTopBar, 0, 0, 0, Width(), 44, 0, 0, 0, 0, "");
-  AddControl(count, kIdDecoration, kKindBox, left, top, left + W, top + H, kBlack, kBoxFill, 0, 0, "");
+  AddControl(count, {.id = kIdDecoration, .kind = kKindSnapshot, .x1 = left - 10, .y1 = top - 10, .x2 = left + W + 12,
+                     .y2 = top + H + 12});
+  AddControl(count, {.id = kIdTopBar, .x1 = 0, .y1 = 0, .x2 = Width(), .y2 = 44});
+  AddControl(count, {.id = kIdDecoration, .kind = kKindBox, .x1 = left, .y1 = top, .x2 = left + W, .y2 = top + H,
+                     .foreground = kBlack, .background = kBoxFill});
 }
 
 void Gui::RepaintAfterResize(int& seen) {
@@ -97,8 +99,7 @@ void Gui::RepaintAfterResize(int& seen) {
   ShowAll();
 }
 
-int Gui::AddControl(int& count, int id, int kind, int x1, int y1, int x2, int y2, uint32_t foreground,
-                    uint32_t background, int font, int accelerator, std::string_view caption) {
+int Gui::AddControl(int& count, Control control) {
   if (count < 0) count = 0;
   if (count == 0) {
     highlighted_ = -1;
@@ -107,20 +108,12 @@ int Gui::AddControl(int& count, int id, int kind, int x1, int y1, int x2, int y2
   }
   if (size_t(count) >= table.size()) table.resize(size_t(count) + 1);
   Control& c = table[size_t(count)];
-  c = Control{};
-  c.id = id;
-  c.kind = kind;
-  c.x1 = x1;
-  c.y1 = y1;
-  c.x2 = x2;
-  c.y2 = y2;
-  c.foreground = foreground;
-  c.background = background;
-  c.font = font;
-  c.accelerator = accelerator;
-  c.caption = std::string(caption.substr(0, 219));
-  int index = count++;
-  if (id == kIdEnd) table.resize(size_t(count));
+  c = std::move(control);
+  c.state = kStateNormal;
+  c.reserved = 0;
+  if (c.caption.size() > 219) c.caption.resize(219);
+  const int index = count++;
+  if (c.id == kIdEnd) table.resize(size_t(count));
   return index;
 }
 

@@ -3,9 +3,10 @@
 //
 // How a screen uses it:
 //   int n = 0;
-//   gui.AddControl(n, 1, kKindFill, 0, 0, gui.Width(), 44, 0x808080, 0, 0, 0, "");  // top bar
-//   gui.AddControl(n, 102, kKindButton, x, y, x + 90, y + 34, 0, 0xB0B0B0, kFontButton, 1, "Find");
-//   gui.AddControl(n, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");                          // end of table
+//   gui.AddControl(n, {.id = kIdTopBar, .kind = kKindFill, .x2 = gui.Width(), .y2 = 44, .background = kTopBarColour});
+//   gui.AddControl(n, {.id = 102, .kind = kKindButton, .x1 = x, .y1 = y, .x2 = x + 90, .y2 = y + 34,
+//                      .background = kButtonFace, .font = kFontButton, .accelerator = 1, .caption = "Find"});
+//   gui.AddControl(n, {.id = kIdEnd});  // end of table
 //   gui.DrawAllControls(); gui.ShowAll();
 //   for (;;) {
 //     int id = gui.WaitEvent(true);          // id of the control chosen, or 0
@@ -16,7 +17,7 @@
 //   }
 // Kinds the generic painter does not know (lists, calendar cells, editors)
 // are drawn by a painter the screen registers with SetKindPainter. Dialogs
-// (widgets/dialogs.h) save the table and a snapshot of the window, run their
+// (widgets/window_dialogs.h) save the table and a snapshot of the window, run their
 // own event wait and put both back.
 #pragma once
 
@@ -112,12 +113,12 @@ struct Control {
   int reserved = 0;
   int caret = 0, anchor = 0, selectionEnd = 0, firstVisible = 0;  // text fields
   int state = kStateNormal;
-  std::string caption;  // text (at most 219 characters) or bitmap name
+  std::string caption{};  // text (at most 219 characters) or bitmap name
   // Beyond the classic entry:
   int align = 0;        // kind 5: 0 left, 1 right, 2 centred
   int value = 0;        // check box: checked when not 0
   double opacity = 1.0; // kind 12
-  platform::Picture picture;  // kinds 12 and 24
+  platform::Picture picture{};  // kinds 12 and 24
 
   bool Contains(int x, int y) const { return x >= x1 && x <= x2 && y >= y1 && y <= y2; }
   // The accelerator letter (upper case), or 0.
@@ -157,10 +158,10 @@ class Gui {
 
   // --- control table ---
   std::vector<Control> table;
-  // Writes entry `count`, clears its state and adds 1 to count; returns the
-  // entry's index. Adding id -1 ends the table there.
-  int AddControl(int& count, int id, int kind, int x1, int y1, int x2, int y2, uint32_t foreground,
-                 uint32_t background, int font, int accelerator, std::string_view caption);
+  // Writes `control` as entry `count` (state cleared, caption cut to 219
+  // characters) and adds 1 to count; returns the entry's index. Adding id -1
+  // ends the table there. Fields left out keep Control's defaults.
+  int AddControl(int& count, Control control);
   // The first three controls of every modal box of W x H at (left, top): the
   // frozen screen around it, the top bar (id 1) and the box itself.
   void AddModalBox(int& count, int left, int top, int W, int H);

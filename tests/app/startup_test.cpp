@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/cli.h"
+#include "app/cli_run.h"
 #include "app/terminal_dialogs.h"
 #include "foundation/file.h"
 #include "foundation/settings.h"
@@ -20,6 +21,7 @@ namespace pantrela {
 namespace {
 
 using testing::ReadBytes;
+using testing::RunCli;
 using testing::TempDir;
 using testing::WriteBytes;
 
@@ -181,19 +183,6 @@ TEST(StartUp, SecondCopyLeavesItsCommandLine) {
   ShutDown(third);
 }
 
-int RunCli(const std::string& args, std::string* out = nullptr) {
-  std::string cmd = std::string(PANTRELA_CLI_PATH) + " " + args + " 2>&1";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return -1;
-  std::string text;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
-  int status = ::pclose(p);
-  if (out) *out = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(Companion, SecondProcessHandsOverWhileTheFirstHoldsTheLock) {
   Fixture fx;
   Application first;
@@ -264,6 +253,50 @@ TEST(Companion, NewDataFolderStartsWithTheStarterRecipes) {
   ASSERT_EQ(RunCli("--yes --data-dir " + fx.data + " delete-chapter Soups", &out), 0) << out;
   ASSERT_EQ(RunCli("--data-dir " + fx.data + " list", &out), 0) << out;
   EXPECT_EQ(out.find("Tomato Lentil Soup"), std::string::npos) << out;
+}
+
+// Every command, info included, runs the whole start-up: the master index
+// is loaded and verified (and built or rebuilt) before the command.
+TEST(Companion, InfoLoadsAndVerifiesTheIndex) {
+  Fixture fx;
+  std::string out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " info", &out), 0) << out;
+  EXPECT_EQ(Exists(fx.data + "Index860.dat"), 1);
+  EXPECT_NE(ReadBytes(fx.data + "status.log").find("Load Master Index: Index file is missing"), std::string::npos);
+  // A damaged index is rebuilt by the next start, whatever the command.
+  WriteBytes(fx.data + "Index860.dat", "short");
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " info", &out), 0) << out;
+  EXPECT_NE(ReadBytes(fx.data + "status.log").find("Load Master Index: Index file is too small"), std::string::npos);
+  EXPECT_GT(ReadBytes(fx.data + "Index860.dat").size(), 120u);
+}
+
+TEST(Companion, RecipesAsJson) {
+  Fixture fx;
+  std::string out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " show --json \"Tomato Lentil Soup\"", &out), 0) << out;
+  EXPECT_EQ(out.rfind("{\"title\": \"Tomato Lentil Soup\", \"chapter\": \"Soups\", \"servings\": 4, "
+                      "\"ingredients\": [\"2 tablespoons Olive oil\", ",
+                      0),
+            0u)
+      << out;
+  EXPECT_NE(out.find("\"kind\": \"recipe\", \"record_id\": "), std::string::npos) << out;
+  EXPECT_EQ(out.size() - out.find("\"photo\": null}\n"), 15u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+  // The list: an array with one object a line.
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " list --json", &out), 0) << out;
+  EXPECT_EQ(out.rfind("[\n{\"title\": \"Buttermilk Pancakes\", \"chapter\": \"Breakfast\", ", 0), 0u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 7) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '{'), 5) << out;
+  EXPECT_EQ(out.substr(out.size() - 4), "}\n]\n") << out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " list --chapter Soups --json", &out), 0) << out;
+  EXPECT_EQ(out.rfind("[\n{\"title\": \"Tomato Lentil Soup\", ", 0), 0u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '{'), 1) << out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " add-chapter Empty", &out), 0) << out;
+  ASSERT_EQ(RunCli("--data-dir " + fx.data + " list --json --chapter Empty", &out), 0) << out;
+  EXPECT_EQ(out, "[]\n");
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " list --json --chapter Missing", &out), 1) << out;
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " show --json \"No Such\"", &out), 1) << out;
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " show --json", &out), 2) << out;
 }
 
 TEST(Companion, TerminalDialogsShowTheProgramsText) {

@@ -168,12 +168,40 @@ TEST_F(ImportTest, ImportFilesMessages) {
   WriteBytes(dir / "plain.txt", "nothing to see");
   EXPECT_EQ(ImportList({dir / "plain.txt"}, format), 0);
   EXPECT_EQ(format, 0);
+  // A chosen reader that finds no recipe in the file stores nothing.
   format = 4;
   EXPECT_EQ(ImportList({dir / "plain.txt"}, format), 0);
   EXPECT_EQ(dialogs.Messages(), (std::vector<std::string>{"There are no files to import",
-                                                          "The format of this file was not recognized:||plain.txt",
-                                                          "This import format is not available yet:||plain.txt"}));
+                                                          "The format of this file was not recognized:||plain.txt"}));
   EXPECT_FALSE(Exists(ctx.files.recipe) && ReadBytes(ctx.files.recipe).size() > 0);
+}
+
+// File names come from the file system in UTF-8; messages are Windows-1252
+// text, so a name is converted where it enters one, and the file is still
+// opened by its real bytes.
+TEST_F(ImportTest, FileNamesInMessagesAreShownAsTheyRead) {
+  struct Case {
+    const char* onDisk;
+    const char* shown;
+  } cases[] = {
+      {"Cr\xC3\xA8me.txt", "Cr\xE8me.txt"},            // UTF-8
+      {"Cr\xE8me-latin.txt", "Cr\xE8me-latin.txt"},      // an older single-byte name, as it is
+      {"\xE2\x82\xAC \xE6\x97\xA5.txt", "\x80 ?.txt"},  // the euro sign has a byte, the other none
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    dialogs.shown.clear();
+    WriteBytes(dir / c.onDisk, "nothing to see");
+    int format = 0;
+    EXPECT_EQ(ImportList({dir / c.onDisk}, format), 0);
+    EXPECT_EQ(dialogs.Messages(),
+              (std::vector<std::string>{std::string("The format of this file was not recognized:||") + c.shown}));
+  }
+  WriteBytes(dir / "Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9" "e.mmf",
+             "MMMMM----- Recipe via Meal-Master (tm) v8.05\r\n      Title: Custard\r\n Categories: Desserts\r\n\r\n      1 c  Cream\r\n\r\n"
+             "  Bake.\r\nMMMMM\r\n");
+  int format = 0;
+  EXPECT_EQ(ImportList({dir / "Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9" "e.mmf"}, format), 1);
 }
 
 class FakeClipboard : public ImportClipboard {

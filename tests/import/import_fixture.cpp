@@ -41,6 +41,13 @@ int ImportTest::ImportList(const std::vector<std::string>& files, int& format) {
   return ImportFiles(ctx, target, format, files);
 }
 
+void ImportTest::StartEmpty() {
+  collection = std::make_unique<Collection>(ctx);
+  DeleteFile(ctx.files.recipe);
+  DeleteFile(ctx.files.index);
+  OpenCollection(*collection);
+}
+
 void ImportTest::EmptyTemp() {
   DeleteTree(dir / "temp");
   CreateFolders(dir / "temp/");

@@ -36,6 +36,8 @@ class ImportTest : public ::testing::Test {
   int ImportText(const std::string& text, int format = 19, const std::string& name = "in.mmf");
   // Imports the files with a fresh collection object each time.
   int ImportList(const std::vector<std::string>& files, int& format);
+  // Starts again with an empty collection.
+  void StartEmpty();
   // Empties the data folder's "temp/" folder.
   void EmptyTemp();
 

@@ -137,6 +137,73 @@ TEST_F(ImportTest, MealMasterHeaderVariants) {
   EXPECT_EQ(stored[3].directions, "Stir.\r");
 }
 
+struct Want {
+  const char* title;
+  const char* chapter;
+  int servings;
+  const char* ingredients;
+  const char* directions;
+};
+
+void ExpectStored(const std::vector<StoredRecipe>& stored, const std::vector<Want>& want) {
+  ASSERT_EQ(stored.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    SCOPED_TRACE(want[i].title);
+    EXPECT_EQ(stored[i].title, want[i].title);
+    EXPECT_EQ(stored[i].chapter, want[i].chapter);
+    EXPECT_EQ(stored[i].servings, want[i].servings);
+    EXPECT_EQ(stored[i].ingredients, want[i].ingredients);
+    EXPECT_EQ(stored[i].directions, want[i].directions);
+  }
+}
+
+// Recipes framed by a dashed header line and closed by a dashed line of
+// another length than the end markers.
+TEST_F(ImportTest, MealMasterDashedHeaderAndFooter) {
+  const std::string header = "------------- Recipe Extracted from Meal-Master (tm) Database --------------\n";
+  const std::string footer = std::string(45, '-') + "\n";
+  const std::string file =
+      header + "\n      Title: First\n Categories: Dessert\n      Servings: 6 servings\n\n      2 T  Dark rum\n\n"
+               "  Bake it.\n\n                 Hints\n                 -------------\n  Cool first.\n\n" +
+      footer + "\n" + header +
+      // No directions and no empty line before the next header.
+      "\n      Title: Plain\n\n      1 c  Sugar\n" + header +
+      "\n      Title: Second\n Categories: Breads\n      Servings: 4 servings\n\n      1 lb Fine oatmeal\n\n"
+      "  Mix it.\n\n" +
+      footer;
+  ctx.settings.import_chapter = 1;
+  struct Ends {
+    const char* name;
+    const char* eol;
+  } ends[] = {{"LF", "\n"}, {"CR LF", "\r\n"}, {"CR", "\r"}};
+  for (const Ends& e : ends) {
+    SCOPED_TRACE(e.name);
+    std::string text;
+    for (char c : file) text += c == '\n' ? std::string(e.eol) : std::string(1, c);
+    StartEmpty();
+    ASSERT_EQ(ImportText(text), 3);
+    // A dashed underline inside the directions does not end them (the line
+    // cleaning makes it a paragraph break); the closing line is no text.
+    ExpectStored(Stored(), {{"First", "Dessert", 6, "2 tablespoons Dark rum\r", "Bake it.\r\rHints\r\rCool first.\r"},
+                            {"Plain", "* Imported Recipes", 0, "", "1 cup Sugar\r"},
+                            {"Second", "Breads", 4, "1 pound Fine oatmeal\r", "Mix it.\r"}});
+  }
+}
+
+// The reader keeps lines that the plain state rules would drop: an
+// ingredient line straight after a recipe's header line (no title), an
+// ingredient line right under the title (no empty line), and a last
+// ingredient that ends in a broken word.
+TEST_F(ImportTest, MealMasterKeepsLinesOutsideTheStrictLayout) {
+  std::string file = std::string(kHeader) + "      1 c  Oats\r\n\r\n  Soak.\r\n-----\r\n" + kHeader +
+                     "      Title: Packed\r\n      2 c  Rice\r\n\r\n  Boil.\r\n-----\r\n" + kHeader +
+                     "      Title: Broken\r\n\r\n      1 c  Milk\r\n      1 ts Pep-\r\n\r\n  Stir.\r\n-----\r\n";
+  ASSERT_EQ(ImportText(file), 3);
+  ExpectStored(Stored(), {{"* Untitled Recipe", "* Imported Recipes", 0, "1 cup Oats\r", "Soak.\r"},
+                          {"Packed", "* Imported Recipes", 0, "2 cups Rice\r", "Boil.\r"},
+                          {"Broken", "* Imported Recipes", 0, "1 cup Milk\r1 teaspoon Pep-\r", "Stir.\r"}});
+}
+
 TEST_F(ImportTest, MealMasterCancelKeepsWhatWasStored) {
   std::string file;
   for (int i = 0; i < 2000; ++i)
@@ -221,16 +288,14 @@ TEST_F(ImportTest, RealMealMasterFiles) {
   const char* files[] = {"gourmet_mealmaster.mmf",          "gourmet_mealmaster_2_col.mmf",
                          "krecipes_mmftest.mmf",            "anymeal_ingredient_section.mmf",
                          "anymeal_instruction_section.mmf", "anymeal_two_column_continuation.mmf",
-                         "anymeal_two_columns.mmf",         "tastemaker_1000.mmf"};
+                         "anymeal_two_columns.mmf",         "tastemaker_1000.mmf",
+                         "reduced_dashed-footer.mmf"};
   for (const char* name : files) {
     SCOPED_TRACE(name);
     const std::string path = shared + "mealmaster/" + name;
     std::vector<SourceRecipe> source = ReadSource(path);
     ASSERT_FALSE(source.empty());
-    collection = std::make_unique<Collection>(ctx);
-    DeleteFile(ctx.files.recipe);
-    DeleteFile(ctx.files.index);
-    OpenCollection(*collection);
+    StartEmpty();
     int format = 0;
     EXPECT_EQ(ImportList({path}, format), int(source.size()));
     EXPECT_EQ(format, 19);
@@ -251,6 +316,27 @@ TEST_F(ImportTest, RealMealMasterFiles) {
       for (const std::string& item : source[i].items) EXPECT_NE(text.find(item), std::string::npos) << item;
       if (!source[i].lastWord.empty()) EXPECT_NE(Alnum(r.directions).find(source[i].lastWord), std::string::npos);
     }
+  }
+}
+
+// Recipes framed by a dashed header and closed by a 45-dash line, as in a
+// real archive: every one is stored whole, also with CR LF line ends.
+TEST_F(ImportTest, RealMealMasterDashedFooter) {
+  const std::string shared = SharedTestData();
+  if (shared.empty()) GTEST_SKIP() << "no shared test data";
+  const std::string lf = ReadBytes(shared + "mealmaster/reduced_dashed-footer.mmf");
+  ASSERT_EQ(lf.find('\r'), std::string::npos);
+  std::string crlf;
+  for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (const std::string* text : {&lf, static_cast<const std::string*>(&crlf)}) {
+    SCOPED_TRACE(text == &lf ? "LF" : "CR LF");
+    StartEmpty();
+    int format = 0;
+    WriteBytes(dir / "archive.mmf", *text);
+    ASSERT_EQ(ImportList({dir / "archive.mmf"}, format), 2);
+    EXPECT_EQ(format, 19);
+    ExpectStored(Stored(), {{"First", "* Imported Recipes", 6, "2 tablespoons Dark rum\r", "Bake it.\r"},
+                            {"Second", "* Imported Recipes", 4, "1 pound Fine oatmeal\r", "Mix it.\r"}});
   }
 }
 

@@ -1,6 +1,6 @@
 #include "foundation/file.h"
 #include "ui_harness.h"
-#include "widgets/dialogs.h"
+#include "widgets/window_dialogs.h"
 #include "widgets/file_browser.h"
 
 namespace pantrela::ui::testing {

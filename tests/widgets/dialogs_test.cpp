@@ -64,8 +64,9 @@ TEST_F(Dialogs, EscDoesNotCloseAMessageAndAcceleratorsChooseButtons) {
 
 TEST_F(Dialogs, ScreenAndTableComeBackAfterADialog) {
   int n = 0;
-  gui.AddControl(n, 42, kKindButton, 100, 100, 200, 130, kBlack, Rgb(10, 200, 10), kFontButton, 1, "Go");
-  gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  gui.AddControl(n, {.id = 42, .kind = kKindButton, .x1 = 100, .y1 = 100, .x2 = 200, .y2 = 130, .foreground = kBlack,
+                     .background = Rgb(10, 200, 10), .font = kFontButton, .accelerator = 1, .caption = "Go"});
+  gui.AddControl(n, {.id = kIdEnd});
   gui.DrawAllControls();
   int before = gui.canvas.PixelAt(gui.Width() / 2, gui.Height() / 2);
   steps.push_back([&] {

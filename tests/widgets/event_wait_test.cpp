@@ -10,10 +10,13 @@ using EventWait = GuiTest;
 // Three buttons side by side plus the end mark.
 void ThreeButtons(Gui& gui) {
   int n = 0;
-  gui.AddControl(n, 101, kKindButton, 100, 100, 200, 130, kBlack, kButtonFace, kFontButton, 1, "Find");
-  gui.AddControl(n, 102, kKindButton, 220, 100, 320, 130, kBlack, kButtonFace, kFontButton, 1, "Fold");
-  gui.AddControl(n, 103, kKindButton, 340, 100, 440, 130, kBlack, kButtonFace, kFontButton, 102, "Export");
-  gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  gui.AddControl(n, {.id = 101, .kind = kKindButton, .x1 = 100, .y1 = 100, .x2 = 200, .y2 = 130, .foreground = kBlack,
+                     .background = kButtonFace, .font = kFontButton, .accelerator = 1, .caption = "Find"});
+  gui.AddControl(n, {.id = 102, .kind = kKindButton, .x1 = 220, .y1 = 100, .x2 = 320, .y2 = 130, .foreground = kBlack,
+                     .background = kButtonFace, .font = kFontButton, .accelerator = 1, .caption = "Fold"});
+  gui.AddControl(n, {.id = 103, .kind = kKindButton, .x1 = 340, .y1 = 100, .x2 = 440, .y2 = 130, .foreground = kBlack,
+                     .background = kButtonFace, .font = kFontButton, .accelerator = 102, .caption = "Export"});
+  gui.AddControl(n, {.id = kIdEnd});
   gui.DrawAllControls();
 }
 
@@ -82,8 +85,9 @@ TEST_F(EventWait, AcceleratorsInTableOrderAndTabsMuteUnderPopup) {
   EXPECT_EQ(WaitChosen(gui, ranOut), 103);
 
   int n = 0;
-  gui.AddControl(n, 5, kKindTab, 10, 5, 100, 43, kWhite, kButtonFace, kFontTab, 1, "Grocery");
-  gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  gui.AddControl(n, {.id = 5, .kind = kKindTab, .x1 = 10, .y1 = 5, .x2 = 100, .y2 = 43, .foreground = kWhite,
+                     .background = kButtonFace, .font = kFontTab, .accelerator = 1, .caption = "Grocery"});
+  gui.AddControl(n, {.id = kIdEnd});
   ctx.screen = 3;
   ctx.popupUp = true;
   steps.push_back([&] { PushKey(SDLK_g, KMOD_NONE, "g"); });
@@ -103,9 +107,11 @@ TEST_F(EventWait, AcceleratorsInTableOrderAndTabsMuteUnderPopup) {
 
 TEST_F(EventWait, ControlsBeyondThe99thAreDrawnButNeverChosen) {
   int n = 0;
-  for (int i = 0; i < 99; ++i) gui.AddControl(n, kIdDecoration, kKindFill, 0, 0, 1, 1, 0, 0, 0, 0, "");
-  gui.AddControl(n, 777, kKindButton, 100, 100, 200, 130, kBlack, Rgb(0, 200, 0), kFontButton, 1, "Zoom");
-  gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  for (int i = 0; i < 99; ++i) gui.AddControl(n, {.id = kIdDecoration, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = 1,
+                                                  .y2 = 1});
+  gui.AddControl(n, {.id = 777, .kind = kKindButton, .x1 = 100, .y1 = 100, .x2 = 200, .y2 = 130, .foreground = kBlack,
+                     .background = Rgb(0, 200, 0), .font = kFontButton, .accelerator = 1, .caption = "Zoom"});
+  gui.AddControl(n, {.id = kIdEnd});
   gui.DrawAllControls();
   EXPECT_EQ(gui.canvas.PixelAt(105, 105), int(Rgb(0, 200, 0)));
   steps.push_back([&] { PushKey(SDLK_z, KMOD_NONE, "z"); PushClick(150, 115); });
@@ -160,8 +166,9 @@ TEST_F(EventWait, RecentredRectangle) {
 
 TEST_F(EventWait, RightClickOnTopBarRecentresAndSavesSettings) {
   int n = 0;
-  gui.AddControl(n, kIdTopBar, kKindFill, 0, 0, gui.Width(), 44, 0, kTopBarColour, 0, 0, "");
-  gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  gui.AddControl(n, {.id = kIdTopBar, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = gui.Width(), .y2 = 44,
+                     .background = kTopBarColour});
+  gui.AddControl(n, {.id = kIdEnd});
   gui.window.MoveTo(3, 4);
   steps.push_back([&] { PushClick(300, 20, SDL_BUTTON_RIGHT); });
   EXPECT_EQ(WaitChosen(gui, ranOut), kIdTopBar);
@@ -183,8 +190,8 @@ TEST_F(EventWait, SaveAndRestoreControls) {
   ThreeButtons(gui);
   gui.SaveControls();
   int n = 0;
-  gui.AddControl(n, 9, kKindFill, 0, 0, 5, 5, 0, 0, 0, 0, "");
-  gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  gui.AddControl(n, {.id = 9, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = 5, .y2 = 5});
+  gui.AddControl(n, {.id = kIdEnd});
   EXPECT_EQ(gui.Find(101), -1);
   gui.RestoreControls();
   EXPECT_EQ(gui.Find(103), 2);

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "support/temp_dir.h"
-#include "widgets/dialogs.h"
+#include "widgets/window_dialogs.h"
 #include "widgets/gui.h"
 
 namespace pantrela::widgets::testing {

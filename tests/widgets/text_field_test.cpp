@@ -10,8 +10,9 @@ class TextField : public GuiTest {
   // One field of `max` characters holding `text`, caret at the end.
   void Field(const std::string& text, int max, int width = 300) {
     int n = 0;
-    index = gui.AddControl(n, 6000, kKindTextField, 100, 100, 100 + width, 123, kBlack, kWhite, kFontScreen, 0, text);
-    gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+    index = gui.AddControl(n, {.id = 6000, .kind = kKindTextField, .x1 = 100, .y1 = 100, .x2 = 100 + width, .y2 = 123,
+                               .foreground = kBlack, .background = kWhite, .font = kFontScreen, .caption = text});
+    gui.AddControl(n, {.id = kIdEnd});
     F().maxLength = max;
     F().caret = F().anchor = F().selectionEnd = int(text.size());
   }

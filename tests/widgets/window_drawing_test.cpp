@@ -235,16 +235,18 @@ TEST_F(Drawing, PicturesScaleAndBlend) {
 
 TEST_F(Drawing, PainterDrawsGenericKinds) {
   int n = 0;
-  gui.AddControl(n, 0, kKindBox, 10, 10, 100, 100, 0, 0, 0, 0, "");
-  int cb = gui.AddControl(n, 9, kKindCheckBox, 200, 200, 220, 220, 0, 0, 0, 0, "");
-  gui.AddControl(n, 0, kKindFilled, 300, 10, 320, 30, Rgb(9, 9, 9), 0, 0, 0, "");
-  gui.AddControl(n, 10, kKindButton, 400, 10, 440, 40, kBlack, kButtonFace, 0, 0, "ARROW_LEFT");
-  gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  gui.AddControl(n, {.id = 0, .kind = kKindBox, .x1 = 10, .y1 = 10, .x2 = 100, .y2 = 100});
+  int cb = gui.AddControl(n, {.id = 9, .kind = kKindCheckBox, .x1 = 200, .y1 = 200, .x2 = 220, .y2 = 220});
+  gui.AddControl(n, {.id = 0, .kind = kKindFilled, .x1 = 300, .y1 = 10, .x2 = 320, .y2 = 30,
+                     .foreground = Rgb(9, 9, 9)});
+  gui.AddControl(n, {.id = 10, .kind = kKindButton, .x1 = 400, .y1 = 10, .x2 = 440, .y2 = 40, .foreground = kBlack,
+                     .background = kButtonFace, .caption = "ARROW_LEFT"});
+  gui.AddControl(n, {.id = kIdEnd});
   gui.table[size_t(cb)].value = 1;
   int custom = 0;
   gui.SetKindPainter(250, [&](Gui&, int) { ++custom; });
-  gui.AddControl(n = 4, 11, 250, 0, 0, 5, 5, 0, 0, 0, 0, "");
-  gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  gui.AddControl(n = 4, {.id = 11, .kind = 250, .x1 = 0, .y1 = 0, .x2 = 5, .y2 = 5});
+  gui.AddControl(n, {.id = kIdEnd});
   gui.DrawAllControls();
   EXPECT_EQ(gui.canvas.PixelAt(50, 50), int(kBoxFill));
   EXPECT_EQ(gui.canvas.PixelAt(10, 50), int(kBlack));

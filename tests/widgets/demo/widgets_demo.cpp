@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "widgets/dialogs.h"
+#include "widgets/window_dialogs.h"
 #include "widgets/gui.h"
 
 using namespace pantrela;
@@ -16,30 +16,42 @@ namespace {
 void SampleScreen(Gui& gui) {
   int n = 0;
   const int w = gui.Width(), h = gui.Height();
-  gui.AddControl(n, kIdDecoration, kKindFill, 0, 0, w, h, 0, Rgb(230, 224, 210), 0, 0, "");
-  gui.AddControl(n, kIdTopBar, kKindFill, 0, 0, w, 43, 0, kTopBarColour, 0, 0, "");
-  gui.AddControl(n, kIdDecoration, kKindBitmap, 4, 0, 52, 43, 0, kWhite, 0, 0, "GINGERBREAD_48");
-  gui.AddControl(n, kIdDecoration, kKindBitmap, 56, 2, 206, 42, 0, kWhite, 0, 0, "TITLE_LARGE");
+  gui.AddControl(n, {.id = kIdDecoration, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = w, .y2 = h,
+                     .background = Rgb(230, 224, 210)});
+  gui.AddControl(n, {.id = kIdTopBar, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = w, .y2 = 43,
+                     .background = kTopBarColour});
+  gui.AddControl(n, {.id = kIdDecoration, .kind = kKindBitmap, .x1 = 4, .y1 = 0, .x2 = 52, .y2 = 43,
+                     .background = kWhite, .caption = "GINGERBREAD_48"});
+  gui.AddControl(n, {.id = kIdDecoration, .kind = kKindBitmap, .x1 = 56, .y1 = 2, .x2 = 206, .y2 = 42,
+                     .background = kWhite, .caption = "TITLE_LARGE"});
   const char* tabs[] = {"Index", "Recipe", "Grocery", "Meals", "Options", "About"};
   for (int i = 0; i < 6; ++i)
-    gui.AddControl(n, 3 + i, kKindTab, 220 + i * 100, 8, 315 + i * 100, 43, Rgb(250, 250, 250), Rgb(180, 200, 210),
-                   kFontTab, 1, tabs[i]);
-  gui.AddControl(n, kIdDecoration, kKindText, 840, 14, 1000, 34, kWhite, 0, kFontSmallBold, 0, "Version 9.68");
-  gui.AddControl(n, kIdDecoration, kKindFramedFill, 20, 98, w / 3, h - 40, kWhite, kFrameColour, 0, 0, "");
+    gui.AddControl(n, {.id = 3 + i, .kind = kKindTab, .x1 = 220 + i * 100, .y1 = 8, .x2 = 315 + i * 100, .y2 = 43,
+                       .foreground = Rgb(250, 250, 250), .background = Rgb(180, 200, 210), .font = kFontTab,
+                       .accelerator = 1, .caption = tabs[i]});
+  gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = 840, .y1 = 14, .x2 = 1000, .y2 = 34,
+                     .foreground = kWhite, .font = kFontSmallBold, .caption = "Version 9.68"});
+  gui.AddControl(n, {.id = kIdDecoration, .kind = kKindFramedFill, .x1 = 20, .y1 = 98, .x2 = w / 3, .y2 = h - 40,
+                     .foreground = kWhite, .background = kFrameColour});
   const char* rows[] = {"All Recipes", "Breads", "Cakes and Cookies", "Soups", "Vegetables"};
   for (int i = 0; i < 5; ++i)
-    gui.AddControl(n, kIdDecoration, kKindText, 50, 104 + 23 * i, w / 3, 127 + 23 * i, kBlack, 0, kFontScreen, 0, rows[i]);
+    gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = 50, .y1 = 104 + 23 * i, .x2 = w / 3,
+                       .y2 = 127 + 23 * i, .foreground = kBlack, .font = kFontScreen, .caption = rows[i]});
   for (int i = 0; i < 5; ++i) {
-    int k = gui.AddControl(n, kIdDecoration, kKindCheckBox, 26, 106 + 23 * i, 42, 122 + 23 * i, 0, 0, 0, 0, "");
+    int k = gui.AddControl(n, {.id = kIdDecoration, .kind = kKindCheckBox, .x1 = 26, .y1 = 106 + 23 * i, .x2 = 42,
+                               .y2 = 122 + 23 * i});
     gui.table[size_t(k)].value = i % 2;
   }
   const char* cmds[] = {"Find", "Print", "New Meal"};
   for (int i = 0; i < 3; ++i)
-    gui.AddControl(n, 102 + i, kKindButton, w - 180, 64 + 45 * i, w - 20, 98 + 45 * i, kBlack, kButtonFace,
-                   kFontButton, 1, cmds[i]);
-  gui.AddControl(n, 251, kKindButton, w / 3 + 2, 98, w / 3 + 24, 120, kBlack, kButtonFace, 0, 0, "ARROW_UP");
-  gui.AddControl(n, 253, kKindButton, w / 3 + 2, h - 62, w / 3 + 24, h - 40, kBlack, kButtonFace, 0, 0, "ARROW_DOWN");
-  gui.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+    gui.AddControl(n, {.id = 102 + i, .kind = kKindButton, .x1 = w - 180, .y1 = 64 + 45 * i, .x2 = w - 20,
+                       .y2 = 98 + 45 * i, .foreground = kBlack, .background = kButtonFace, .font = kFontButton,
+                       .accelerator = 1, .caption = cmds[i]});
+  gui.AddControl(n, {.id = 251, .kind = kKindButton, .x1 = w / 3 + 2, .y1 = 98, .x2 = w / 3 + 24, .y2 = 120,
+                     .foreground = kBlack, .background = kButtonFace, .caption = "ARROW_UP"});
+  gui.AddControl(n, {.id = 253, .kind = kKindButton, .x1 = w / 3 + 2, .y1 = h - 62, .x2 = w / 3 + 24, .y2 = h - 40,
+                     .foreground = kBlack, .background = kButtonFace, .caption = "ARROW_DOWN"});
+  gui.AddControl(n, {.id = kIdEnd});
   gui.DrawAllControls();
   gui.ShowAll();
 }

@@ -1,4 +1,4 @@
-#include "widgets/dialogs.h"
+#include "widgets/window_dialogs.h"
 
 #include <algorithm>
 
@@ -91,8 +91,9 @@ int WindowDialogs::Popup(const std::string& message, const std::string& captions
   int n = 0;
   gui_.AddModalBox(n, left, top, W, H);
   for (int i = 0; i < nL; ++i) {
-    int k = gui_.AddControl(n, kIdDecoration, kKindText, left, top + kLineStep * i + 12, left + W,
-                            top + kLineStep * i + 12 + kLineStep, kBlack, 0, kFontMessage, 0, lines[size_t(i)]);
+    int k = gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + kLineStep * i + 12,
+                                .x2 = left + W, .y2 = top + kLineStep * i + 12 + kLineStep, .foreground = kBlack,
+                                .font = kFontMessage, .caption = lines[size_t(i)]});
     gui_.table[size_t(k)].align = 2;
   }
   std::vector<int> fieldIndex;
@@ -103,13 +104,15 @@ int WindowDialogs::Popup(const std::string& message, const std::string& captions
     if (i < int(caps.size()) && !caps[size_t(i)].empty()) {
       cv.DrawText(0, 0, platform::kTextMeasure, 0, gui_.fonts[kFontMessage], caps[size_t(i)]);
       int ty = fy + (FH - cv.LastTextHeight()) / 2;
-      int k = gui_.AddControl(n, kIdDecoration, kKindText, blockLeft - 5, ty, fieldLeft - 10, ty + cv.LastTextHeight(),
-                              kBlack, 0, kFontMessage, 0, caps[size_t(i)]);
+      int k = gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = blockLeft - 5, .y1 = ty,
+                                  .x2 = fieldLeft - 10, .y2 = ty + cv.LastTextHeight(), .foreground = kBlack,
+                                  .font = kFontMessage, .caption = caps[size_t(i)]});
       gui_.table[size_t(k)].align = 1;
     }
     const FieldEntry& e = fieldRecord[size_t(i)];
-    int k = gui_.AddControl(n, kIdFieldBase + i, kKindTextField, fieldLeft, fy, fieldLeft + fieldW, fy + FH,
-                            e.textColour, e.backColour, kFontScreen, 0, e.text);
+    int k = gui_.AddControl(n, {.id = kIdFieldBase + i, .kind = kKindTextField, .x1 = fieldLeft, .y1 = fy,
+                                .x2 = fieldLeft + fieldW, .y2 = fy + FH, .foreground = e.textColour,
+                                .background = e.backColour, .font = kFontScreen, .caption = e.text});
     Control& f = gui_.table[size_t(k)];
     f.maxLength = e.maxChars > 0 ? std::min(e.maxChars, kMaxFieldText) : common;
     f.caret = f.anchor = f.selectionEnd = int(f.caption.size());
@@ -118,10 +121,12 @@ int WindowDialogs::Popup(const std::string& message, const std::string& captions
   const int buttonsTop = fieldsTop + (10 + FH) * nF + 10;
   const int buttonsLeft = mid - (nB * bW) / 2;
   for (int i = 0; i < nB; ++i) {
-    gui_.AddControl(n, kIdButtonBase + i, kKindButton, buttonsLeft + i * bW, buttonsTop, buttonsLeft + (i + 1) * bW,
-                    buttonsTop + 28, kBlack, kButtonFace, kFontButton, nF == 0 ? 1 : 0, btns[size_t(i)]);
+    gui_.AddControl(n, {.id = kIdButtonBase + i, .kind = kKindButton, .x1 = buttonsLeft + i * bW, .y1 = buttonsTop,
+                        .x2 = buttonsLeft + (i + 1) * bW, .y2 = buttonsTop + 28, .foreground = kBlack,
+                        .background = kButtonFace, .font = kFontButton, .accelerator = nF == 0 ? 1 : 0,
+                        .caption = btns[size_t(i)]});
   }
-  gui_.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  gui_.AddControl(n, {.id = kIdEnd});
   for (int k : fieldIndex) KeepCaretVisible(gui_, gui_.table[size_t(k)]);
 
   int focus = 0;
@@ -240,18 +245,21 @@ void WindowDialogs::ChooseList(const std::string& prompt, const std::vector<std:
   int n = 0;
   gui_.AddModalBox(n, left, top, W, H);
   for (int i = 0; i < pl; ++i) {
-    int k = gui_.AddControl(n, kIdDecoration, kKindText, left, top + 10 + kRow * i, left + W, top + 10 + kRow * (i + 1),
-                            kBlack, 0, kFontMessage, 0, lines[size_t(i)]);
+    int k = gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + 10 + kRow * i,
+                                .x2 = left + W, .y2 = top + 10 + kRow * (i + 1), .foreground = kBlack,
+                                .font = kFontMessage, .caption = lines[size_t(i)]});
     gui_.table[size_t(k)].align = 2;
   }
   const int listTop = top + kRow * pl + 17, listBottom = listTop + kRow * count;
-  const int listIndex = gui_.AddControl(n, kIdChoiceList, kKindChoiceList, left + 20, listTop, left + W - 20,
-                                        listBottom, kBlack, kWhite, kFontList, 0, "");
+  const int listIndex = gui_.AddControl(n, {.id = kIdChoiceList, .kind = kKindChoiceList, .x1 = left + 20,
+                                            .y1 = listTop, .x2 = left + W - 20, .y2 = listBottom, .foreground = kBlack,
+                                            .background = kWhite, .font = kFontList});
   const int buttonsTop = listBottom + 11, buttonsLeft = mid - (nB * bW) / 2;
   for (int i = 0; i < nB; ++i)
-    gui_.AddControl(n, kIdButtonBase + i, kKindButton, buttonsLeft + i * bW, buttonsTop, buttonsLeft + (i + 1) * bW,
-                    buttonsTop + 28, kBlack, kButtonFace, kFontButton, 0, btns[size_t(i)]);
-  gui_.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+    gui_.AddControl(n, {.id = kIdButtonBase + i, .kind = kKindButton, .x1 = buttonsLeft + i * bW, .y1 = buttonsTop,
+                        .x2 = buttonsLeft + (i + 1) * bW, .y2 = buttonsTop + 28, .foreground = kBlack,
+                        .background = kButtonFace, .font = kFontButton, .caption = btns[size_t(i)]});
+  gui_.AddControl(n, {.id = kIdEnd});
 
   Gui::KindPainter old = gui_.SetKindPainter(kKindChoiceList, [&](Gui& g, int index) {
     const Control& c = g.table[size_t(index)];
@@ -341,20 +349,24 @@ int WindowDialogs::ShowDropList(int x, int y, int width) {
   int sel = -1, first = 0;
   Frame frame = Begin();
   int n = 0;
-  gui_.AddControl(n, kIdTopBar, 0, 0, 0, cw, 44, 0, 0, 0, 0, "");
+  gui_.AddControl(n, {.id = kIdTopBar, .x1 = 0, .y1 = 0, .x2 = cw, .y2 = 44});
   const int listIndex =
-      gui_.AddControl(n, kIdDropList, kKindDropList, x0, y0, listRight, y0 + listH + 2, kBlack, kWhite, kFontList, 0, "");
+      gui_.AddControl(n, {.id = kIdDropList, .kind = kKindDropList, .x1 = x0, .y1 = y0, .x2 = listRight,
+                          .y2 = y0 + listH + 2, .foreground = kBlack, .background = kWhite, .font = kFontList});
   int upIndex = -1, thumbIndex = -1, downIndex = -1;
   const int trackTop = y0 + 22, trackBottom = y0 + listH + 2 - 22;
   if (scroll) {
-    upIndex = gui_.AddControl(n, kIdScrollUp, kKindButton, listRight, y0, x0 + W, y0 + 22, kBlack, kButtonFace,
-                              kFontList, 0, "ARROW_UP");
-    thumbIndex = gui_.AddControl(n, kIdScrollThumb, kKindButton, listRight, trackTop, x0 + W, trackTop + 20, kBlack,
-                                 kButtonFace, kFontList, 0, "");
-    downIndex = gui_.AddControl(n, kIdScrollDown, kKindButton, listRight, trackBottom, x0 + W, trackBottom + 22,
-                                kBlack, kButtonFace, kFontList, 0, "ARROW_DOWN");
+    upIndex = gui_.AddControl(n, {.id = kIdScrollUp, .kind = kKindButton, .x1 = listRight, .y1 = y0, .x2 = x0 + W,
+                                  .y2 = y0 + 22, .foreground = kBlack, .background = kButtonFace, .font = kFontList,
+                                  .caption = "ARROW_UP"});
+    thumbIndex = gui_.AddControl(n, {.id = kIdScrollThumb, .kind = kKindButton, .x1 = listRight, .y1 = trackTop,
+                                     .x2 = x0 + W, .y2 = trackTop + 20, .foreground = kBlack, .background = kButtonFace,
+                                     .font = kFontList});
+    downIndex = gui_.AddControl(n, {.id = kIdScrollDown, .kind = kKindButton, .x1 = listRight, .y1 = trackBottom,
+                                    .x2 = x0 + W, .y2 = trackBottom + 22, .foreground = kBlack,
+                                    .background = kButtonFace, .font = kFontList, .caption = "ARROW_DOWN"});
   }
-  gui_.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  gui_.AddControl(n, {.id = kIdEnd});
   (void)upIndex;
   (void)downIndex;
   const int trackH = std::max(1, trackBottom - trackTop);
@@ -533,21 +545,26 @@ void WindowDialogs::ProgressOpen() {
   progress_.barX = bx;
   progress_.barY = by;
   int n = 0;
-  gui_.AddControl(n, kIdDecoration, kKindSnapshot, 0, 44, cw, ch, 0, 0, 0, 0, "");
-  gui_.AddControl(n, kIdTopBar, 0, 0, 0, cw, 44, 0, 0, 0, 0, "");
+  gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindSnapshot, .x1 = 0, .y1 = 44, .x2 = cw, .y2 = ch});
+  gui_.AddControl(n, {.id = kIdTopBar, .x1 = 0, .y1 = 0, .x2 = cw, .y2 = 44});
   progress_.firstPainted = n;
-  gui_.AddControl(n, kIdDecoration, kKindFilled, bx - 20 + 5, by - 38 + 5, bx + 320 + 5, by + 55 + 5, Rgb(40, 40, 40), 0,
-                  0, 0, "");
-  gui_.AddControl(n, kIdDecoration, kKindBox, bx - 20, by - 38, bx + 320, by + 55, kBlack, kBoxFill, 0, 0, "");
-  gui_.AddControl(n, kIdDecoration, kKindFramedFill, bx, by, bx + 300, by + 20, kWhite, kFrameColour, 0, 0, "");
-  progress_.fillIndex = gui_.AddControl(n, kIdDecoration, kKindFilled, bx, by, bx, by + 20, kNavy, 0, 0, 0, "");
+  gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindFilled, .x1 = bx - 20 + 5, .y1 = by - 38 + 5,
+                      .x2 = bx + 320 + 5, .y2 = by + 55 + 5, .foreground = Rgb(40, 40, 40)});
+  gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindBox, .x1 = bx - 20, .y1 = by - 38, .x2 = bx + 320,
+                      .y2 = by + 55, .foreground = kBlack, .background = kBoxFill});
+  gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindFramedFill, .x1 = bx, .y1 = by, .x2 = bx + 300, .y2 = by + 20,
+                      .foreground = kWhite, .background = kFrameColour});
+  progress_.fillIndex = gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindFilled, .x1 = bx, .y1 = by, .x2 = bx,
+                                            .y2 = by + 20, .foreground = kNavy});
   progress_.titleIndex =
-      gui_.AddControl(n, kIdDecoration, kKindText, bx - 20, by - 31, bx + 320, by - 8, kBlack, 0, kFontListBold, 0, "");
+      gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = bx - 20, .y1 = by - 31, .x2 = bx + 320,
+                          .y2 = by - 8, .foreground = kBlack, .font = kFontListBold});
   progress_.lineIndex =
-      gui_.AddControl(n, kIdDecoration, kKindText, bx - 20, by + 27, bx + 320, by + 45, kBlack, 0, kFontSmallBold, 0, "");
+      gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = bx - 20, .y1 = by + 27, .x2 = bx + 320,
+                          .y2 = by + 45, .foreground = kBlack, .font = kFontSmallBold});
   gui_.table[size_t(progress_.titleIndex)].align = 2;
   gui_.table[size_t(progress_.lineIndex)].align = 2;
-  gui_.AddControl(n, kIdEnd, 0, 0, 0, 0, 0, 0, 0, 0, 0, "");
+  gui_.AddControl(n, {.id = kIdEnd});
   gui_.DrawAllControls();
   gui_.ShowAll();
   ++progressPaints;

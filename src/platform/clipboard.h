@@ -1,0 +1,47 @@
+// The system clipboard: putting text on it, and reading text and the files
+// a file manager copied.
+//
+// Text comes through SDL. Linux programs end clipboard lines with LF alone;
+// the program's texts and readers expect CR LF, so the text is handed over
+// with CR LF line ends.
+//
+// SDL only reads text. Files copied in a file manager are offered under the
+// targets "text/uri-list" (every desktop) and
+// "x-special/gnome-copied-files" (GNOME's file manager and those that copy
+// it); these are read from the X11 CLIPBOARD selection over a connection of
+// our own. In a Wayland session the same targets reach X11 programs through
+// Xwayland, which carries the selection across with its MIME types, so the
+// one path serves both.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pantrela::platform {
+
+// Puts Windows-1252 text on the clipboard as plain UTF-8 text (a NUL byte,
+// which the clipboard cannot carry, is left out). False when there is no
+// clipboard to put it on (no window system in this process).
+bool PutClipboardText(std::string_view ansi);
+
+// LF and CR LF become CR LF; a CR alone stays as it is.
+std::string ClipboardLineEnds(std::string_view text);
+
+// The clipboard's text in UTF-8 with CR LF line ends; false when there is
+// none (or SDL's video is not running).
+bool ReadClipboardText(std::string& utf8);
+
+// Local file paths of a "text/uri-list" text (one URI a line, "#" lines are
+// comments) or of an "x-special/gnome-copied-files" text (the same after a
+// first line "copy" or "cut"). Only file URIs of this machine count
+// ("file:///p", "file://localhost/p" or this host's name); their paths are
+// percent-decoded into the bytes the file system uses.
+std::vector<std::string> FilesFromUriList(std::string_view text, std::string_view hostName = {});
+
+// The files on the clipboard, from the targets above; false when it holds
+// no local file. `display` names the X display ("" for $DISPLAY); waits at
+// most `timeoutMs` for the owner to answer.
+bool ReadClipboardFiles(std::vector<std::string>& paths, const std::string& display = {}, int timeoutMs = 1000);
+
+}  // namespace pantrela::platform

@@ -1,0 +1,68 @@
+// pantrela-cli export and ftp-upload on the starter recipes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/cli_run.h"
+#include "foundation/file.h"
+#include "support/temp_dir.h"
+
+namespace pantrela::testing {
+namespace {
+
+TEST(CliExport, WritesTheChosenRecipesToAFileOrStandardOutput) {
+  TempDir dir;
+  const std::string data = "--data-dir " + dir.path() + " ";
+  std::string out;
+  ASSERT_EQ(RunCli(data + "export --format meal-master -o -", &out, false), 0);
+  EXPECT_EQ(out.rfind("MMMMM----- Meal-Master Recipe\r\n\r\n      Title: ", 0), 0u) << out;
+  size_t recipes = 0;
+  for (size_t at = out.find("MMMMM-----"); at != std::string::npos; at = out.find("MMMMM-----", at + 1)) ++recipes;
+  EXPECT_EQ(recipes, 5u);
+
+  // Chapters and titles add up; the index lists them chapter by chapter.
+  ASSERT_EQ(RunCli(data + "export --format recipe-index --chapter breakfast --title 'Garden Salad With Honey "
+                          "Mustard Dressing' -o " + dir.path() + "index.txt",
+                   &out),
+            0)
+      << out;
+  EXPECT_NE(out.find("2 recipes exported"), std::string::npos) << out;
+  EXPECT_EQ(ReadBytes(dir / "index.txt"),
+            "Breakfast\r\n==========\r\n  Buttermilk Pancakes\r\n\r\n\r\nSalads\r\n=======\r\n"
+            "  Garden Salad With Honey Mustard Dressing\r\n");
+
+  ASSERT_EQ(RunCli(data + "export --format recipeml --json -o " + dir.path() + "all.xml", &out, false), 0);
+  EXPECT_EQ(out, "{\"format\": \"recipeml\", \"recipes\": 5}\n");
+}
+
+TEST(CliExport, RefusesWhatItCannotDo) {
+  TempDir dir;
+  const std::string data = "--data-dir " + dir.path() + " ";
+  struct Case {
+    std::string args;
+    int status;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"export --format bogus -o -", 2, ""},
+      {"export --format generic", 2, ""},
+      {"export --format mobi -o " + dir.path() + "b.mobi", 1,
+       "the MOBI (Kindle and other ereaders) export is not available yet"},
+      {"export --format generic --chapter Nowhere -o -", 1, "no chapter named \"Nowhere\""},
+      {"export --format generic --title Nothing -o -", 1, "no recipe titled \"Nothing\""},
+      {"export --format generic -o " + dir.path() + "missing/x.txt", 1, "could not be written: "},
+      {"ftp-upload --port 21 file", 2, ""},
+      {"ftp-upload --host h --port 21 --user 'a b' " + dir.path() + "x", 2, "cannot contain spaces"},
+      {"ftp-upload --host 127.0.0.1 --port 21 " + dir.path() + "none.pdf", 1, "Source File Is Missing"},
+  };
+  for (const Case& c : cases) {
+    std::string out;
+    EXPECT_EQ(RunCli(data + c.args, &out), c.status) << c.args << "\n" << out;
+    if (!c.message.empty()) EXPECT_NE(out.find(c.message), std::string::npos) << c.args << "\n" << out;
+  }
+  EXPECT_FALSE(Exists(dir / "missing"));
+  EXPECT_FALSE(Exists(dir / "b.mobi"));
+}
+
+}  // namespace
+}  // namespace pantrela::testing
