@@ -9,7 +9,7 @@ packages=(
   # libraries
   libsdl2-dev libx11-dev libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev
   libhpdf-dev libminizip-dev zlib1g-dev libcurl4-openssl-dev libcups2-dev
-  libcpp-httplib-dev
+  libcpp-httplib-dev libsodium-dev
   # data
   fonts-liberation2 wamerican xdg-utils
   # tests and tools

@@ -31,18 +31,17 @@ namespace pantrela {
 
 void AddLayerSteps(Application& app) {
 #ifdef PANTRELA_HAVE_EXPORT
-  if (app.options.withWindow) {
-    // Attachments handed to the mail program in the last run are no longer
-    // needed; those of this run go at shut-down.
-    app.AddStep(Stage::Database, "Export scratch folder", [](Application& a) {
-      EmptyExportScratch(a.ctx.files);
-      return true;
-    });
-    app.AddStep(Stage::Stopped, "Export scratch folder", [](Application& a) {
-      EmptyExportScratch(a.ctx.files);
-      return true;
-    });
-  }
+  // Attachments handed to the mail program in the last run are no longer
+  // needed; those of this run go at shut-down. (Only one copy of the program
+  // or the companion runs on a data folder at a time.)
+  app.AddStep(Stage::Database, "Export scratch folder", [](Application& a) {
+    EmptyExportScratch(a.ctx.files);
+    return true;
+  });
+  app.AddStep(Stage::Stopped, "Export scratch folder", [](Application& a) {
+    EmptyExportScratch(a.ctx.files);
+    return true;
+  });
 #endif
 #ifdef PANTRELA_HAVE_UI
   if (app.options.withWindow) {

@@ -130,10 +130,22 @@ int FtpUploadCommand(Session& s, const std::vector<std::string>& args) {
       std::fprintf(stderr, "pantrela-cli: FTP settings cannot contain spaces\n");
       return kUsage;
     }
-  const FtpResult r = FtpUpload(s.ctx, *s.ctx.dialogs,
-                                host + " " + port + " " + dir + " " + user + " " + password + " " + name, file);
-  std::string text = r.text;
-  for (size_t at; (at = text.find("||")) != std::string::npos;) text.replace(at, 2, "\n");
+  std::string settings;
+  for (size_t i = 0; i < 6; ++i) {
+    if (i) settings += ' ';
+    settings += *values[i];
+  }
+  const FtpResult r = FtpUpload(s.ctx, *s.ctx.dialogs, settings, file);
+  // "||" (an empty line of the message) becomes one line break.
+  std::string text;
+  for (size_t i = 0; i < r.text.size(); ++i) {
+    if (r.text.compare(i, 2, "||") == 0) {
+      text += '\n';
+      ++i;
+    } else {
+      text += r.text[i];
+    }
+  }
   std::fprintf(stderr, "%s\n", text.c_str());
   return r.ok ? kOk : kFailed;
 }

@@ -10,6 +10,7 @@
 #include "foundation/numtext.h"
 #include "import/collection_target.h"
 #include "import/import_files.h"
+#include "platform/clipboard.h"
 #include "import/recipe_builder.h"
 
 namespace pantrela::cli {
@@ -22,7 +23,7 @@ std::string FullPath(const std::string& path) {
 
 int Import(Session& s, const std::vector<std::string>& args) {
   int format = 0;
-  bool chapters = false;
+  bool chapters = false, clipboard = false;
   std::vector<std::string> files;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--format") {
@@ -32,13 +33,22 @@ int Import(Session& s, const std::vector<std::string>& args) {
       format = ValInt(code);
     } else if (args[i] == "--chapters") {
       chapters = true;
+    } else if (args[i] == "--clipboard") {
+      clipboard = true;
     } else if (args[i].rfind("--", 0) == 0) {
       return kUsage;
     } else {
       files.push_back(FullPath(args[i]));
     }
   }
-  if (files.empty()) return kUsage;
+  if (files.empty() == !clipboard) return kUsage;
+  if (clipboard) {
+    // As the import dialog's Clipboard button: copied files, else the text.
+    platform::ClipboardSession session;
+    SystemClipboard system;
+    ImportFromClipboard(s.ctx, system, files);
+    if (files.empty()) return kFailed;
+  }
   const int32_t savedChapterSetting = s.ctx.settings.import_chapter;
   if (chapters) s.ctx.settings.import_chapter = 1;
   CollectionImportTarget target(s.db());
@@ -52,6 +62,6 @@ int Import(Session& s, const std::vector<std::string>& args) {
 
 }  // namespace
 
-PANTRELA_CLI_COMMAND("import", "import [--format CODE] [--chapters] FILE...", Import);
+PANTRELA_CLI_COMMAND("import", "import [--format CODE] [--chapters] FILE...|--clipboard", Import);
 
 }  // namespace pantrela::cli

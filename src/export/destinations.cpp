@@ -120,7 +120,7 @@ bool Available(ExportSession& s, int code) {
 }
 
 void ReportFailure(ExportSession& s, const std::string& name, int error) {
-  s.dialogs.Message(name + " could not be written.||" + SystemErrorText(error) +
+  s.dialogs.Message(FileNameForDisplay(name) + " could not be written.||" + SystemErrorText(error) +
                         "|Nothing was saved under this name.",
                     "OK", 1);
 }
@@ -165,10 +165,10 @@ void ExportToFile(ExportSession& s) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   const std::string name = ExportFileName(entered, ext);
   if (Exists(folder + name) &&
-      s.dialogs.Message(name + "|Already Exists!|Do you want to overwrite it?", "OK|Cancel", 1) != 1)
+      s.dialogs.Message(FileNameForDisplay(name) + "|Already Exists!|Do you want to overwrite it?", "OK|Cancel", 1) != 1)
     return;
   if (CanCreate(folder + name) != 0) {
-    s.dialogs.Message(name + " cannot be created.|Another program is currently using the file.", "OK", 1);
+    s.dialogs.Message(FileNameForDisplay(name) + " cannot be created.|Another program is currently using the file.", "OK", 1);
     return;
   }
   s.ctx.settings.export_path = folder;

@@ -123,6 +123,13 @@ File File::Open(OpenMode mode, const std::string& path) {
   return f;
 }
 
+File File::CreateFresh(const std::string& path) {
+  ::unlink(path.c_str());
+  File f;
+  f.fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  return f;
+}
+
 void File::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;

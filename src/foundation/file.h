@@ -63,6 +63,10 @@ class File {
   // The same by mode letter ('o', 'a', 'i', 'u'); any other letter opens
   // nothing.
   static File Open(char mode, const std::string& path);
+  // A new file for writing (mode 0600): an old file or link of that name is
+  // removed first and the new one is created exclusively, so a link placed
+  // in the folder never redirects the write.
+  static File CreateFresh(const std::string& path);
 
   bool valid() const { return fd_ >= 0; }
   void Close();

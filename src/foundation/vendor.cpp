@@ -20,6 +20,8 @@ VendorAddresses VendorAddressesFrom(const char* base) {
   if (scheme != std::string::npos) host = host.substr(scheme + 3);
   host = host.substr(0, host.find('/'));
   if (host.empty()) host = "pantrela.example";
+  // The server's plain HTTP requests go to the same host and port.
+  v.server = host;
   v.support = "support@" + host;
   return v;
 }

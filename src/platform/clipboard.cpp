@@ -23,6 +23,18 @@ bool PutClipboardText(std::string_view ansi) {
   return SDL_SetClipboardText(Cp1252ToUtf8(text).c_str()) == 0;
 }
 
+ClipboardSession::ClipboardSession() {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) {
+    ok_ = true;
+  } else if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+    started_ = ok_ = true;
+  }
+}
+
+ClipboardSession::~ClipboardSession() {
+  if (started_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 std::string ClipboardLineEnds(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);

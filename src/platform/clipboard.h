@@ -25,6 +25,22 @@ namespace pantrela::platform {
 // clipboard to put it on (no window system in this process).
 bool PutClipboardText(std::string_view ansi);
 
+// SDL reads the clipboard through its video subsystem. A process without a
+// window (pantrela-cli) starts it for as long as this object lives; ok() is
+// false where there is no window system to reach.
+class ClipboardSession {
+ public:
+  ClipboardSession();
+  ~ClipboardSession();
+  ClipboardSession(const ClipboardSession&) = delete;
+  ClipboardSession& operator=(const ClipboardSession&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool started_ = false;
+  bool ok_ = false;
+};
+
 // LF and CR LF become CR LF; a CR alone stays as it is.
 std::string ClipboardLineEnds(std::string_view text);
 

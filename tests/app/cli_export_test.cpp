@@ -35,6 +35,15 @@ TEST(CliExport, WritesTheChosenRecipesToAFileOrStandardOutput) {
   EXPECT_EQ(out, "{\"format\": \"recipeml\", \"recipes\": 5}\n");
 }
 
+TEST(CliExport, AStartEmptiesTheScratchFolderOfMailAttachments) {
+  TempDir dir;
+  CreateFolders(dir / "export-temp/1-0/");
+  WriteBytes(dir / "export-temp/1-0/recipes.txt", "sent yesterday");
+  std::string out;
+  ASSERT_EQ(RunCli("--data-dir " + dir.path() + " info", &out), 0) << out;
+  EXPECT_FALSE(Exists(dir / "export-temp"));
+}
+
 TEST(CliExport, RefusesWhatItCannotDo) {
   TempDir dir;
   const std::string data = "--data-dir " + dir.path() + " ";

@@ -114,6 +114,19 @@ TEST_F(DestinationTest, ExistingFileIsOverwrittenOnlyWhenConfirmed) {
   EXPECT_EQ(ReadBytes(dir / "soup.txt").rfind("MMMMM----- Meal-Master Recipe", 0), 0u);
 }
 
+// A name from the file system (UTF-8) is shown in Windows-1252 messages as
+// it reads.
+TEST_F(DestinationTest, AccentedFileNamesShowAsTheyRead) {
+  WriteBytes(dir / "Cr\xC3\xA8me.txt", "keep");
+  dialogs.choices = {1};
+  dialogs.browse = {{dir.path(), "Cr\xC3\xA8me"}};
+  dialogs.buttons = {1, 2};
+  ExportSession s = Session();
+  ExportToFile(s);
+  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"Cr\xE8me.txt|Already Exists!|Do you want to overwrite it?"});
+  EXPECT_EQ(ReadBytes(dir / "Cr\xC3\xA8me.txt"), "keep");
+}
+
 TEST_F(DestinationTest, AFolderThatCannotTakeTheFileSaysSo) {
   dialogs.choices = {1};
   dialogs.browse = {{dir / "missing/", "soup"}};
@@ -122,6 +135,22 @@ TEST_F(DestinationTest, AFolderThatCannotTakeTheFileSaysSo) {
   EXPECT_EQ(dialogs.Messages(),
             std::vector<std::string>{"soup.txt cannot be created.|Another program is currently using the file."});
   EXPECT_FALSE(Exists(dir / "missing"));
+}
+
+TEST_F(DestinationTest, AFullDiskSaysSoAndLeavesTheOldFile) {
+  WriteBytes(dir / "soup.txt", "keep");
+  dialogs.choices = {1};
+  dialogs.browse = {{dir.path(), "soup"}};
+  dialogs.buttons = {1, 1};
+  ExportSession s = Session();
+  {
+    FullDisk full(200);
+    ExportToFile(s);
+  }
+  EXPECT_EQ(dialogs.Messages(), (std::vector<std::string>{"soup.txt|Already Exists!|Do you want to overwrite it?",
+                                                          "soup.txt could not be written.||File too large|"
+                                                          "Nothing was saved under this name."}));
+  EXPECT_EQ(ReadBytes(dir / "soup.txt"), "keep");
 }
 
 TEST_F(DestinationTest, RememberedCodesPreselectTheirEntries) {

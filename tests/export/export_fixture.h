@@ -3,6 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <memory>
 #include <string>
@@ -15,6 +18,29 @@
 #include "support/temp_dir.h"
 
 namespace pantrela::testing {
+
+// A file-size limit standing in for a full disk: writes past `bytes` fail
+// with EFBIG while it lives.
+class FullDisk {
+ public:
+  explicit FullDisk(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    old_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit l = saved_;
+    l.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &l);
+  }
+  ~FullDisk() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, old_);
+  }
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*old_)(int) = nullptr;
+};
 
 struct RecipeData {
   std::string chapter;

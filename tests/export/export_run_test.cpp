@@ -161,26 +161,6 @@ TEST(ExportFileOutput, AFolderThatCannotTakeTheFileFailsToOpen) {
   ::chmod((dir / "ro").c_str(), 0755);
 }
 
-// A file-size limit makes the disk "full" after 1000 bytes.
-class FullDisk {
- public:
-  explicit FullDisk(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    old_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit l = saved_;
-    l.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &l);
-  }
-  ~FullDisk() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, old_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*old_)(int) = nullptr;
-};
-
 TEST_F(ExportTest, AFullDiskFailsAndLeavesTheOldFileAlone) {
   std::vector<RecipeData> many;
   for (int i = 0; i < 40; ++i) many.push_back({"Chapter", "Recipe " + std::to_string(i), "1 cup flour\r2 eggs", "Mix."});
@@ -190,7 +170,7 @@ TEST_F(ExportTest, AFullDiskFailsAndLeavesTheOldFileAlone) {
   ExportJob job = Job();
   ExportFileResult r;
   {
-    FullDisk full(1000);
+    FullDisk full(1000);  // the disk is "full" after 1000 bytes
     r = BuildExportIndex(job, dir.path(), "export.txt", kExportMealMaster);
   }
   EXPECT_EQ(r.status, ExportStatus::kFailed);

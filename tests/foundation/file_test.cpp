@@ -268,5 +268,21 @@ TEST(File, WriteFileAtomicReplacesWholeFile) {
   EXPECT_FALSE(WriteFileAtomic(dir / "no/folder/s.dat", "x"));
 }
 
+TEST(File, CreateFreshReplacesALinkInsteadOfWritingThroughIt) {
+  TempDir dir, outside;
+  WriteBytes(outside / "victim.dat", "keep");
+  ASSERT_EQ(::symlink((outside / "victim.dat").c_str(), (dir / "work.dat").c_str()), 0);
+  File f = File::CreateFresh(dir / "work.dat");
+  ASSERT_TRUE(f.valid());
+  EXPECT_EQ(f.Write("new"), 3);
+  f.Close();
+  EXPECT_EQ(ReadBytes(outside / "victim.dat"), "keep");
+  EXPECT_EQ(ReadBytes(dir / "work.dat"), "new");
+  struct stat st;
+  ASSERT_EQ(::lstat((dir / "work.dat").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
 }  // namespace
 }  // namespace pantrela

@@ -18,6 +18,8 @@ TEST(Vendor, EveryAddressFollowsTheConfiguredSite) {
   VendorAddresses o = VendorAddressesFromEnvironment();
   EXPECT_EQ(o.antivirus, "http://127.0.0.1:9/v/help/clipboard-antivirus/");
   EXPECT_EQ(o.support, "support@127.0.0.1:9");
+  EXPECT_EQ(o.server, "127.0.0.1:9");
+  EXPECT_EQ(d.server, "pantrela.example");
   if (saved) setenv("PANTRELA_VENDOR_URL", keep.c_str(), 1);
   else unsetenv("PANTRELA_VENDOR_URL");
 }
