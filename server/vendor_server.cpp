@@ -249,6 +249,7 @@ struct VendorServer::Impl {
   unsigned char cacheKey[crypto_generichash_KEYBYTES];
   std::mutex cacheMutex;
   std::map<std::string, std::string> verified;  // user -> keyed digest of the password last verified
+  std::mutex accountsMutex;
   std::mutex locksMutex;
   std::map<std::string, std::shared_ptr<std::mutex>> userLocks;
   std::mutex reportMutex;
@@ -394,6 +395,12 @@ struct VendorServer::Impl {
     auto lock = UserLock(newu);
     std::lock_guard<std::mutex> guard(*lock);
     if (!AccountExists(newu)) {
+      // Every account may hold an upload, so their number bounds the disk used.
+      std::lock_guard<std::mutex> count(accountsMutex);
+      size_t accounts = 0;
+      std::error_code ec;
+      for (fs::directory_iterator it(Folder("accounts"), ec), end; !ec && it != end; it.increment(ec)) ++accounts;
+      if (accounts >= opt.maxAccounts) return "No more accounts on this server";
       if (!StoreAccount(newu, newp)) return "Unable to store the account";
       Log("account created: " + newu);
       return "success";
@@ -589,6 +596,27 @@ struct VendorServer::Impl {
   }
 };
 
+namespace {
+
+// The HTTP library listens with a backlog of 5, so a burst of clients that
+// connect at once overflows the queue and some are reset. Listening again on
+// the same socket (found by its port) raises the backlog.
+void WidenListenBacklog(int port) {
+  for (int fd = 0; fd < 4096; ++fd) {
+    int listening = 0;
+    socklen_t len = sizeof listening;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &len) != 0 || !listening) continue;
+    sockaddr_storage addr{};
+    socklen_t alen = sizeof addr;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &alen) != 0) continue;
+    int p = addr.ss_family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port)
+                                      : ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
+    if (p == port) ::listen(fd, 1024);
+  }
+}
+
+}  // namespace
+
 VendorServer::VendorServer(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 VendorServer::~VendorServer() { Stop(); }
 
@@ -622,7 +650,9 @@ bool VendorServer::Bind() {
   } else if (m.http.bind_to_port(m.opt.address, m.opt.port)) {
     m.boundPort = m.opt.port;
   }
-  return m.boundPort > 0;
+  if (m.boundPort <= 0) return false;
+  WidenListenBacklog(m.boundPort);
+  return true;
 }
 
 int VendorServer::port() const { return impl_->boundPort; }

@@ -27,6 +27,7 @@ struct Options {
   uint64_t maxEntryBytes = 256ull << 20;      // one unpacked file
   uint64_t maxUnpackedBytes = 2ull << 30;     // all unpacked files of one user
   uint64_t maxEntries = 10000;                // files in one archive
+  size_t maxAccounts = 10000;                 // accounts on this server
   int failureLimit = 5;                       // failed passwords per user and per address ...
   int failureWindowSeconds = 60;              // ... within this many seconds
   int readTimeoutSeconds = 20;

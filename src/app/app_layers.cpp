@@ -26,6 +26,9 @@
 #ifdef PANTRELA_HAVE_EXPORT
 #include "export/destinations.h"
 #endif
+#ifdef PANTRELA_HAVE_UPDATES
+#include "updates/news.h"
+#endif
 
 namespace pantrela {
 
@@ -51,6 +54,22 @@ void AddLayerSteps(Application& app) {
     app.layerObjects.push_back(program);
     ui::Program* p = program.get();
     app.AddStep(Stage::Window, "Window", [p](Application&) { return p->OpenWindow(); });
+#ifdef PANTRELA_HAVE_UPDATES
+    // The update thread starts once the window is there; after every event
+    // the screens look for a newer version and the news note, and F12 shows
+    // the note again.
+    auto updates = std::make_shared<Updates>(app.ctx);
+    app.layerObjects.push_back(updates);
+    app.AddStep(Stage::Window, "Update thread", [p, u = updates.get()](Application&) {
+      u->StartThread(VendorHostFromEnvironment());
+      widgets::Gui& gui = p->screens->gui;
+      gui.updateChecks = [u, &gui] {
+        const platform::InputState& in = gui.Input();
+        u->AfterEvent(in.keyDown && in.virtualKey == platform::kVkF12);
+      };
+      return true;
+    });
+#endif
     app.AddStep(Stage::Database, "Master index", [p](Application& a) {
       p->OpenDatabase();
       a.collection = &p->collection;

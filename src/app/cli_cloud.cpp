@@ -1,4 +1,5 @@
-// pantrela-cli commands of the cloud: cloud-backup and cloud-restore.
+// pantrela-cli commands of the vendor server: cloud-backup, cloud-restore and
+// news (the version check and the news note).
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "backup/cloud.h"
 #include "database/collection.h"
 #include "foundation/file.h"
+#include "updates/news.h"
 
 namespace pantrela::cli {
 namespace {
@@ -56,8 +58,30 @@ int RunCloud(Session& s, const std::vector<std::string>& args, bool restore) {
 int Backup(Session& s, const std::vector<std::string>& args) { return RunCloud(s, args, false); }
 int Restore(Session& s, const std::vector<std::string>& args) { return RunCloud(s, args, true); }
 
+// Fetches the version file now and shows what the window would: the notice
+// of a newer version and the current news note (as F12 does).
+int News(Session& s, const std::vector<std::string>& args) {
+  if (!args.empty()) return kUsage;
+  Updates updates(s.ctx);
+  std::string text = FetchNewsText(VendorHostFromEnvironment());
+  if (text.empty()) {
+    std::fprintf(stderr, "pantrela-cli: no answer from the vendor server\n");
+    return kFailed;
+  }
+  {
+    std::lock_guard<std::mutex> lock(s.ctx.newsMutex);
+    s.ctx.newsText = text;
+  }
+  s.ctx.newsReady = true;
+  updates.openPage = [](const std::string& page) { std::printf("%s\n", page.c_str()); };
+  updates.CheckForUpdate();
+  updates.ShowNewsAgain();
+  return kOk;
+}
+
 }  // namespace
 
+PANTRELA_CLI_COMMAND("news", "news  (the version notice and the current news note)", News);
 PANTRELA_CLI_COMMAND("cloud-backup", "cloud-backup [--user U --password-file F]", Backup);
 PANTRELA_CLI_COMMAND("cloud-restore", "cloud-restore [--user U --password-file F]  (asks first; --yes answers OK)",
                      Restore);

@@ -81,7 +81,7 @@ class ArchiveWriter {
     info.tmz_date = {unsigned(tm.tm_sec), unsigned(tm.tm_min), unsigned(tm.tm_hour),
                      unsigned(tm.tm_mday), unsigned(tm.tm_mon), unsigned(tm.tm_year + 1900)};
     entryOpen_ = zipOpenNewFileInZip64(zip_, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                       Z_DEFAULT_COMPRESSION, 1) == ZIP_OK;
+                                       Z_BEST_SPEED, 1) == ZIP_OK;
     entryBytes_ = 0;
     return entryOpen_;
   }
@@ -333,9 +333,11 @@ struct BackupRun {
     if (!zip.Close()) return writeFailed;
 
     // Upload in pieces.
-    std::string archive;
-    if (!ReadPlainFile(zipPath, archive)) return writeFailed;
-    const uint64_t size = archive.size();
+    // The archive is read one piece at a time: it may be far larger than
+    // what should be held in memory.
+    File archive = File::Open('i', zipPath);
+    if (!archive.valid()) return writeFailed;
+    const uint64_t size = archive.Size();
     uint64_t sent = 0;
     do {
       progress.Show("Uploading Recipes", "Press space bar to cancel", double(sent), double(std::max<uint64_t>(1, size)));
@@ -344,8 +346,11 @@ struct BackupRun {
         return "Backup Cancelled By User";
       }
       size_t n = size_t(std::min<uint64_t>(kCloudPieceBytes, size - sent));
-      std::string error = CloudUpload(host, login, std::string_view(archive).substr(size_t(sent), n), "source.zip",
-                                      sent, NewAccessCode(), HexNumber(ctx.ids.Make()));
+      archive.Seek(sent);
+      std::string piece = archive.ReadBytes(int64_t(n));
+      if (piece.size() != n) return "Upload Failed|Unable to read " + zipPath;
+      std::string error =
+          CloudUpload(host, login, piece, "source.zip", sent, NewAccessCode(), HexNumber(ctx.ids.Make()));
       if (!error.empty()) {
         ctx.Log("Upload Failed:\r\n" + error);
         return "Upload Failed|" + error;

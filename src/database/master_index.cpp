@@ -81,12 +81,6 @@ int CompareFolded(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-int CompareSortKeys(const EntryView& a, const EntryView& b) {
-  uint64_t pa = PrefixOf(a.chapterKey()), pb = PrefixOf(b.chapterKey());
-  if (pa != pb) return pa < pb ? -1 : 1;
-  return CompareFolded(a.title(), b.title());
-}
-
 std::string SortKeyOf(const EntryView& e) {
   uint64_t p = PrefixOf(e.chapterKey());
   std::string key;

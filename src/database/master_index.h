@@ -89,10 +89,9 @@ bool IndexImageIsWalkable(const ByteImage& image);
 std::vector<uint32_t> IndexEntryOffsets(const ByteImage& image);
 
 // Index order: the sort key is the chapter key as 8 upper-case hex digits
-// when it is 100 or less, else "FFFFFFFF", followed by the title; compared
-// bytewise with a-z folded to A-Z, a shorter text before a longer one that
-// begins with it. Returns <0, 0, >0.
-int CompareSortKeys(const EntryView& a, const EntryView& b);
+// when it is 100 or less, else "FFFFFFFF", followed by the title; keys are
+// compared bytewise with a-z folded to A-Z, a shorter text before a longer
+// one that begins with it.
 std::string SortKeyOf(const EntryView& e);
 // Compares two byte texts with a-z folded to A-Z.
 int CompareFolded(std::string_view a, std::string_view b);

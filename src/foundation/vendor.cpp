@@ -14,6 +14,7 @@ VendorAddresses VendorAddressesFrom(const char* base) {
   v.newsletter = b + "newsletter/";
   v.sites = b + "sites/";
   v.antivirus = b + "help/clipboard-antivirus/";
+  v.recipesLogin = b + "recipes/login.php";
   // The support address lives at the site's host.
   std::string host = b;
   size_t scheme = host.find("://");

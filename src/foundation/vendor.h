@@ -15,6 +15,7 @@ struct VendorAddresses {
   std::string sites;       // list of supported recipe web sites
   std::string antivirus;   // help with antivirus programs that block the clipboard
   std::string support;     // e-mail address of the support
+  std::string recipesLogin;  // the online recipes of a cloud account
   std::string server;      // host[:port] of the vendor server's HTTP requests
 };
 

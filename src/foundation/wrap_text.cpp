@@ -2,7 +2,13 @@
 
 namespace pantrela {
 
-std::vector<uint32_t> WrapLineStarts(std::string_view text, int width, int maxBreaks) {
+namespace {
+
+// The one line-breaking walk. `width(b)` is what byte b adds to the
+// measure, `restart(b)` the measure a new line begins with after a break
+// while the scan stands on b.
+template <class Width, class Restart>
+std::vector<uint32_t> Walk(std::string_view text, int limit, int maxBreaks, Width width, Restart restart) {
   std::vector<uint32_t> starts{0};
   const size_t n = text.size();
   int count = 0;
@@ -12,11 +18,13 @@ std::vector<uint32_t> WrapLineStarts(std::string_view text, int width, int maxBr
   for (size_t i = 0; i < n; ++i) {
     const char b = text[i];
     if (b == ' ') space = i;
-    ++count;
+    count += width(static_cast<unsigned char>(b));
     size_t next;
+    bool restartHere = false;
     if (b == '\r') {
       next = i + 1;
-    } else if (count >= width) {
+    } else if (count >= limit) {
+      restartHere = true;
       if (space != std::string_view::npos) {
         next = space + 1;
         i = space;  // the scan resumes after the space
@@ -27,7 +35,7 @@ std::vector<uint32_t> WrapLineStarts(std::string_view text, int width, int maxBr
       continue;
     }
     starts.push_back(uint32_t(next));
-    count = 0;
+    count = restartHere ? restart(static_cast<unsigned char>(text[i])) : 0;
     space = std::string_view::npos;
     if (++breaks >= maxBreaks) {
       stop = i + 1;
@@ -36,6 +44,17 @@ std::vector<uint32_t> WrapLineStarts(std::string_view text, int width, int maxBr
   }
   starts.push_back(uint32_t(stop < starts.back() ? starts.back() : stop));
   return starts;
+}
+
+}  // namespace
+
+std::vector<uint32_t> WrapLineStarts(std::string_view text, int width, int maxBreaks) {
+  return Walk(text, width, maxBreaks, [](unsigned char) { return 1; }, [](unsigned char) { return 0; });
+}
+
+std::vector<uint32_t> WrapLineStarts(std::string_view text, const WrapMeasure& m, int maxBreaks) {
+  const int* w = m.widths;
+  return Walk(text, m.limit, maxBreaks, [w](unsigned char b) { return w[b]; }, [w](unsigned char b) { return w[b]; });
 }
 
 std::vector<std::string> WrapTextLines(std::string_view text, int width) {

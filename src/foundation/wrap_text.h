@@ -23,6 +23,18 @@ inline constexpr int kWrapLineBreakLimit = 990;
 // the scan stops and the last line ends where it stopped.
 std::vector<uint32_t> WrapLineStarts(std::string_view text, int width, int maxBreaks = kWrapLineBreakLimit);
 
+// The same rule with a measure of its own: each byte adds widths[byte] and
+// a line breaks when the measure reaches `limit`. After a break the measure
+// restarts at the width of the byte the scan stands on (the space a line
+// broke after, or the byte that opens the next line). A text area in pixel
+// mode lays its lines out with this; the character breaker above is the
+// case "every byte counts 1, a break restarts at 0".
+struct WrapMeasure {
+  const int* widths = nullptr;  // 256 entries
+  int limit = 0;
+};
+std::vector<uint32_t> WrapLineStarts(std::string_view text, const WrapMeasure& measure, int maxBreaks);
+
 // The wrapped lines themselves: each without its final CR and without
 // trailing spaces. An empty text gives one empty line.
 std::vector<std::string> WrapTextLines(std::string_view text, int width);

@@ -59,7 +59,11 @@ void CollectionImportTarget::FinishImport(int stored, int64_t lastChapter, int64
   for (int i = 0; i < recipes.count(); ++i) {
     EntryView e = collection_.Entry(recipes.entries[size_t(i)]);
     if (e.recordId() == lastRecordId) {
+      // The new recipe becomes current and, as after every list build, the
+      // one checked recipe of the list.
       recipes.current = i;
+      for (uint32_t off : recipes.entries) collection_.SetChecked(off, false);
+      collection_.SetChecked(recipes.entries[size_t(i)], true);
       collection_.LoadCurrent(uint64_t(e.fileOffset()));
       break;
     }

@@ -69,7 +69,6 @@ Canvas::~Canvas() {
   if (layout_) g_object_unref(layout_);
   if (cr_) cairo_destroy(cr_);
   if (surface_) cairo_surface_destroy(surface_);
-  if (snapshot_) cairo_surface_destroy(snapshot_);
 }
 
 void Canvas::Resize(int width, int height) {
@@ -275,9 +274,8 @@ void Canvas::BlendPicture(const Picture& picture, int x, int y, int w, int h, do
 
 void Canvas::Snapshot() {
   if (!surface_) return;
-  if (snapshot_) cairo_surface_destroy(snapshot_);
-  snapshot_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_);
-  cairo_t* c = cairo_create(snapshot_);
+  snapshot_.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_));
+  cairo_t* c = cairo_create(snapshot_.get());
   cairo_set_source_surface(c, surface_, 0, 0);
   cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
   cairo_paint(c);
@@ -288,21 +286,10 @@ void Canvas::PutSnapshot(int x1, int y1, int x2, int y2) {
   if (!cr_ || !snapshot_ || x2 <= x1 || y2 <= y1) return;
   cairo_save(cr_);
   cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr_, snapshot_, 0, 0);
+  cairo_set_source_surface(cr_, snapshot_.get(), 0, 0);
   cairo_rectangle(cr_, x1, y1, x2 - x1, y2 - y1);
   cairo_fill(cr_);
   cairo_restore(cr_);
-}
-
-cairo_surface_t* Canvas::TakeSnapshot() {
-  cairo_surface_t* s = snapshot_;
-  snapshot_ = nullptr;
-  return s;
-}
-
-void Canvas::GiveSnapshot(cairo_surface_t* s) {
-  if (snapshot_) cairo_surface_destroy(snapshot_);
-  snapshot_ = s;
 }
 
 bool Canvas::WritePng(const std::string& path) {

@@ -96,10 +96,13 @@ class Canvas {
   // Keeps an image of the whole buffer; PutSnapshot paints part of it back.
   void Snapshot();
   void PutSnapshot(int x1, int y1, int x2, int y2);
-  bool HasSnapshot() const { return snapshot_ != nullptr; }
   // The kept image moved aside and back (dialogs nest).
-  cairo_surface_t* TakeSnapshot();
-  void GiveSnapshot(cairo_surface_t* s);
+  struct SurfaceFree {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+  };
+  using SnapshotImage = std::unique_ptr<cairo_surface_t, SurfaceFree>;
+  SnapshotImage TakeSnapshot() { return std::move(snapshot_); }
+  void GiveSnapshot(SnapshotImage s) { snapshot_ = std::move(s); }
 
   // Writes the buffer as a PNG file (screenshots of the demo).
   bool WritePng(const std::string& path);
@@ -114,7 +117,7 @@ class Canvas {
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
   PangoLayout* layout_ = nullptr;
-  cairo_surface_t* snapshot_ = nullptr;
+  SnapshotImage snapshot_;
   int lastW_ = 0, lastH_ = 0;
   std::map<std::string, PangoFontDescription*> fonts_;
   std::map<std::string, cairo_surface_t*> bitmaps_;

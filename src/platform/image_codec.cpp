@@ -221,7 +221,6 @@ int DecodeImageFileStatus(const std::string& path, Image& out) {
 }
 
 bool DecodeImage(const std::string& bytes, Image& out) { return DecodeImageStatus(bytes, out) == kCodecOk; }
-bool DecodeImageFile(const std::string& path, Image& out) { return DecodeImageFileStatus(path, out) == kCodecOk; }
 
 bool EncodeJpeg(const Image& image, std::string& jpeg) {
   jpeg.clear();

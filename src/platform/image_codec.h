@@ -47,9 +47,8 @@ const char* ImageSignatureType(std::string_view bytes);
 // allocated. On failure `out` is empty.
 int DecodeImageStatus(std::string_view bytes, Image& out);
 int DecodeImageFileStatus(const std::string& path, Image& out);
-// Boolean forms of the two above.
+// Boolean form of DecodeImageStatus.
 bool DecodeImage(const std::string& bytes, Image& out);
-bool DecodeImageFile(const std::string& path, Image& out);
 // JPEG file image of the image (JFIF, the encoder's default quality), drawn
 // over opaque white.
 bool EncodeJpeg(const Image& image, std::string& jpeg);

@@ -403,10 +403,10 @@ void Window::Record(const SDL_Event& e) {
       }
       in_.virtualKey = VirtualKeyOf(k);
       // The character messages the text input does not send.
-      if (k == SDLK_RETURN || k == SDLK_KP_ENTER) in_.charKey = 13;
-      else if (k == SDLK_ESCAPE) in_.charKey = 27;
-      else if (k == SDLK_BACKSPACE) in_.charKey = 8;
-      else if (k == SDLK_TAB) in_.charKey = 9;
+      if (k == SDLK_RETURN || k == SDLK_KP_ENTER) in_.charKey = kCharEnter;
+      else if (k == SDLK_ESCAPE) in_.charKey = kCharEscape;
+      else if (k == SDLK_BACKSPACE) in_.charKey = kCharBackspace;
+      else if (k == SDLK_TAB) in_.charKey = kCharTab;
       else if (ctrl && k >= 'a' && k <= 'z') in_.charKey = k - 'a' + 1;
       break;
     }

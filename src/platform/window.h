@@ -31,6 +31,11 @@ enum VirtualKey : int {
   kVkInsert = 45, kVkDelete = 46, kVkF1 = 112, kVkF3 = 114, kVkF7 = 118, kVkF12 = 123,
 };
 
+// Character codes of the keys the screens compare against (charKey).
+enum CharKey : int {
+  kCharCtrlA = 1, kCharBackspace = 8, kCharTab = 9, kCharEnter = 13, kCharEscape = 27, kCharSpace = 32,
+};
+
 // Timer ids with a fixed meaning.
 inline constexpr int kTimerButtonRelease = 1;  // clears the held button 50 ms after release
 inline constexpr int kTimerRepeat = 400;       // 40 ms repeat while a control is held
@@ -78,7 +83,6 @@ class Window {
   // the settings (a size of 0 gets 790 x 550 centred in the work area).
   // False when SDL has no video device.
   bool Open();
-  bool IsOpen() const { return window_ != nullptr; }
   SDL_Window* Handle() const { return window_; }
 
   // Takes one message (blocking when `wait`) and records it. Returns false
@@ -91,7 +95,6 @@ class Window {
   const InputState& Input() const { return in_; }
   int ClientWidth() const { return clientW_; }
   int ClientHeight() const { return clientH_; }
-  int HalfWidth() const { return clientW_ / 2; }
 
   // Puts one timer message with this id in the queue (wakes a waiting
   // screen at once).
@@ -160,8 +163,6 @@ class Window {
  public:
   // True while a key is down (by the key messages seen).
   bool AnyKeyDown() const { return !keysDown_.empty(); }
-  // The user event type timers post (tests inject it).
-  uint32_t TimerEventType() const { return timerEvent_; }
 };
 
 // Windows-1252 bytes to UTF-8 and back (characters outside the code page

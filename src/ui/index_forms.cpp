@@ -11,6 +11,7 @@
 #include "platform/system.h"
 #include "platform/window.h"
 #include "ui/screens.h"
+#include "widgets/modal_loop.h"
 #include "widgets/text_field.h"
 
 namespace pantrela::ui {
@@ -27,34 +28,6 @@ constexpr int kIdPickField = kIdFieldBase + 1;
 constexpr int kIdCheckBase = 6010;
 constexpr uint32_t kFieldFace = kWhite;
 
-// A modal piece over a frozen image of the screen: the table and the
-// snapshot are put aside and come back when it ends.
-class ModalFrame {
- public:
-  explicit ModalFrame(Gui& gui) : gui_(gui) {
-    popupWas_ = gui.ctx.popupUp;
-    caretWas_ = gui.caretField;
-    gui.SaveControls();
-    snapshot_ = gui.canvas.TakeSnapshot();
-    gui.canvas.Snapshot();
-    gui.ctx.popupUp = true;
-  }
-  ~ModalFrame() {
-    gui_.canvas.PutSnapshot(0, 0, gui_.Width(), gui_.Height());
-    gui_.ShowAll();
-    gui_.RestoreControls();
-    gui_.canvas.GiveSnapshot(snapshot_);
-    gui_.caretField = caretWas_;
-    gui_.ctx.popupUp = popupWas_;
-  }
-
- private:
-  Gui& gui_;
-  cairo_surface_t* snapshot_ = nullptr;
-  bool popupWas_ = false;
-  int caretWas_ = -1;
-};
-
 void Redraw(Gui& gui, int id) {
   int i = gui.Find(id);
   if (i < 0) return;
@@ -66,143 +39,176 @@ void Redraw(Gui& gui, int id) {
 
 // ---------------------------------------------------------------- Find
 
-bool IndexScreen::FindForm(SearchRequest& request) {
-  Gui& g = s_.gui;
-  AppContext& ctx = s_.ctx;
-  if (ctx.Quitting()) return false;
-  const std::vector<std::pair<std::string, int64_t>> scopes = SearchScopeChoices(s_.collection);
-  auto scopeName = [&](int64_t key) {
-    for (const auto& sc : scopes)
-      if (sc.second == key) return sc.first;
-    return std::string(kReservedChapterNames[0]);
-  };
+namespace {
+
+// The search form: the search text, the chapter to search in (a drop-down
+// list of the chapters) and the three fields to search.
+class FindFormDialog {
+ public:
+  FindFormDialog(Screens& s, SearchRequest& request);
+  // True on OK with a request that passed the checks.
+  bool Run();
+
+ private:
+  std::string ScopeName(int64_t key) const;
+  void Build();
+  void AddCaption(int& n, const char* text, int y);
+  void AddSwitches(int& n, int y);
+  void PickScope();
+  // One event; true when the form ends.
+  bool Handle(int id);
+  bool Accept();
+
+  Screens& s_;
+  Gui& g_;
+  SearchRequest& request_;
+  const std::vector<std::pair<std::string, int64_t>> scopes_;
+  bool* switches_[3];
+  int left_ = 0, top_ = 0, W_ = 600, H_ = 0, capX_ = 0, fieldX_ = 0, fieldX2_ = 0;
+  int fieldIndex_ = -1;
+  bool result_ = false;
+  FieldCaret caret_;
+};
+
+FindFormDialog::FindFormDialog(Screens& s, SearchRequest& request)
+    : s_(s),
+      g_(s.gui),
+      request_(request),
+      scopes_(SearchScopeChoices(s.collection)),
+      switches_{&request.titles, &request.ingredients, &request.directions},
+      caret_(s.gui) {
   // A scope whose chapter is gone falls back to all chapters.
-  if (std::none_of(scopes.begin(), scopes.end(), [&](const auto& sc) { return sc.second == request.scope; }))
+  if (std::none_of(scopes_.begin(), scopes_.end(), [&](const auto& sc) { return sc.second == request.scope; }))
     request.scope = kChapterAll;
-
-  const bool busyWas = ctx.busy;
-  ctx.busy = true;
-  const int FH = g.fonts.fieldHeight;
+  const int FH = g_.fonts.fieldHeight;
   // Title, three rows, the buttons.
-  const int W = 600, H = 60 + (FH + 14) + (FH + 18) + FH + 24 + 30 + 18;
-  const int left = g.Width() / 2 - W / 2, top = g.Height() / 2 - H / 2;
-  const int capX = left + 200, fieldX = capX + 10, fieldX2 = left + W - 30;
-  bool result = false;
-  {
-    ModalFrame frame(g);
-    int n = 0;
-    g.AddModalBox(n, left, top, W, H);
-    int k = g.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + 12, .x2 = left + W,
-                             .y2 = top + 42, .foreground = kBlack, .font = kFontHeading24, .caption = "Find"});
-    g.table[size_t(k)].align = 2;
-    int y = top + 60;
-    auto caption = [&](const char* text, int yy) {
-      int c = g.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left + 10, .y1 = yy + 2, .x2 = capX,
-                               .y2 = yy + FH, .foreground = kBlack, .font = kFontMessage, .caption = text});
-      g.table[size_t(c)].align = 1;
-    };
-    caption("Search For:", y);
-    const int fieldIndex = g.AddControl(n, {.id = kIdSearchText, .kind = kKindTextField, .x1 = fieldX, .y1 = y,
-                                            .x2 = fieldX2, .y2 = y + FH, .foreground = kBlack, .background = kWhite,
-                                            .font = kFontScreen, .caption = request.text});
-    Control& f = g.table[size_t(fieldIndex)];
-    f.maxLength = int(kMaxSearchText);
-    f.caret = f.anchor = f.selectionEnd = int(f.caption.size());
-    y += FH + 14;
-    caption("In This Chapter:", y);
-    g.AddControl(n, {.id = kIdPickField, .kind = kKindButton, .x1 = fieldX, .y1 = y, .x2 = fieldX2, .y2 = y + FH + 4,
-                     .foreground = kBlack, .background = kFieldFace, .font = kFontScreen,
-                     .caption = scopeName(request.scope)});
-    y += FH + 18;
-    caption("Fields To Search:", y);
-    const char* const names[3] = {"Titles", "Ingredients", "Directions"};
-    bool* switches[3] = {&request.titles, &request.ingredients, &request.directions};
-    int x = fieldX;
-    for (int i = 0; i < 3; ++i) {
-      int b = g.AddControl(n, {.id = kIdCheckBase + i, .kind = kKindCheckBox, .x1 = x, .y1 = y + 2, .x2 = x + 18,
-                               .y2 = y + 20, .foreground = kBlack, .background = kWhite});
-      g.table[size_t(b)].value = *switches[i];
-      int tw = g.canvas.TextWidth(g.fonts[kFontMessage], names[i]);
-      g.AddControl(n, {.id = kIdCheckBase + i, .kind = kKindText, .x1 = x + 24, .y1 = y, .x2 = x + 24 + tw,
-                       .y2 = y + FH, .foreground = kBlack, .font = kFontMessage, .caption = names[i]});
-      x += 24 + tw + 24;
-    }
-    const int by = top + H - 48, bw = 110, bx = left + W / 2 - bw - 10;  // 18 px under the buttons
-    g.AddControl(n, {.id = kIdOk, .kind = kKindButton, .x1 = bx, .y1 = by, .x2 = bx + bw, .y2 = by + 30,
-                     .foreground = kBlack, .background = kButtonFace, .font = kFontButton, .caption = "OK"});
-    g.AddControl(n, {.id = kIdCancel, .kind = kKindButton, .x1 = bx + bw + 20, .y1 = by, .x2 = bx + 2 * bw + 20,
-                     .y2 = by + 30, .foreground = kBlack, .background = kButtonFace, .font = kFontButton,
-                     .caption = "Cancel"});
-    g.AddControl(n, {.id = kIdEnd});
-    KeepCaretVisible(g, g.table[size_t(fieldIndex)]);
-    g.caretField = fieldIndex;
-    g.DrawAllControls();
-    g.ShowAll();
-    g.window.SetTimer(kTimerCaret, 300);
-    bool caretOn = true;
-    int sizeSeen = g.window.sizeChanges;
-
-    auto pickScope = [&] {
-      std::vector<std::string> names2;
-      for (const auto& sc : scopes) names2.push_back(sc.first);
-      const Control* pf = g.ById(kIdPickField);
-      int choice = s_.dialogs.PopupList(pf->x1, pf->y2, pf->x2 - pf->x1, names2);
-      if (choice >= 0 && choice < int(scopes.size())) {
-        request.scope = scopes[size_t(choice)].second;
-        g.ById(kIdPickField)->caption = scopes[size_t(choice)].first;
-        Redraw(g, kIdPickField);
-      }
-    };
-    while (!ctx.Quitting()) {
-      int id = g.WaitEvent(true);
-      if (ctx.Quitting()) break;
-      const InputState& in = g.Input();
-      g.RepaintAfterResize(sizeSeen);
-      if (id == kIdCancel || in.charKey == 27) break;
-      if (id == kIdOk || in.charKey == 13) {
-        request.text = g.table[size_t(fieldIndex)].caption;
-        std::string error = SearchRequestError(request);
-        if (error.empty()) {
-          result = true;
-          break;
-        }
-        s_.dialogs.Message(error);
-        continue;
-      }
-      if (id == kIdPickField || in.charKey == 9) {
-        pickScope();
-        continue;
-      }
-      if (id >= kIdCheckBase && id < kIdCheckBase + 3) {
-        bool* sw = switches[id - kIdCheckBase];
-        *sw = !*sw;
-        g.ById(id)->value = *sw;
-        Redraw(g, id);
-        continue;
-      }
-      if (in.timer && in.lastTimer == kTimerCaret) {
-        caretOn = !caretOn;
-        g.caretField = caretOn ? fieldIndex : -1;
-        DrawTextField(g, fieldIndex, caretOn);
-        g.ShowControl(fieldIndex);
-        continue;
-      }
-      int flag = 0;
-      EditTextField(g, fieldIndex, flag);
-      if (flag == -1) {
-        caretOn = true;
-        g.caretField = fieldIndex;
-        DrawTextField(g, fieldIndex, true);
-        g.ShowControl(fieldIndex);
-        g.window.SetTimer(kTimerCaret, 300);
-      }
-    }
-    g.window.KillTimer(kTimerCaret);
-    request.text = g.table[size_t(fieldIndex)].caption;
-  }
-  ctx.busy = busyWas;
-  return result;
+  H_ = 60 + (FH + 14) + (FH + 18) + FH + 24 + 30 + 18;
+  left_ = g_.Width() / 2 - W_ / 2;
+  top_ = g_.Height() / 2 - H_ / 2;
+  capX_ = left_ + 200;
+  fieldX_ = capX_ + 10;
+  fieldX2_ = left_ + W_ - 30;
 }
+
+std::string FindFormDialog::ScopeName(int64_t key) const {
+  for (const auto& sc : scopes_)
+    if (sc.second == key) return sc.first;
+  return std::string(kReservedChapterNames[0]);
+}
+
+void FindFormDialog::AddCaption(int& n, const char* text, int y) {
+  g_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left_ + 10, .y1 = y + 2, .x2 = capX_,
+                    .y2 = y + g_.fonts.fieldHeight, .foreground = kBlack, .font = kFontMessage, .caption = text,
+                    .align = 1});
+}
+
+void FindFormDialog::AddSwitches(int& n, int y) {
+  const char* const names[3] = {"Titles", "Ingredients", "Directions"};
+  int x = fieldX_;
+  for (int i = 0; i < 3; ++i) {
+    g_.AddControl(n, {.id = kIdCheckBase + i, .kind = kKindCheckBox, .x1 = x, .y1 = y + 2, .x2 = x + 18,
+                      .y2 = y + 20, .foreground = kBlack, .background = kWhite, .value = *switches_[i]});
+    const int tw = g_.canvas.TextWidth(g_.fonts[kFontMessage], names[i]);
+    g_.AddControl(n, {.id = kIdCheckBase + i, .kind = kKindText, .x1 = x + 24, .y1 = y, .x2 = x + 24 + tw,
+                      .y2 = y + g_.fonts.fieldHeight, .foreground = kBlack, .font = kFontMessage,
+                      .caption = names[i]});
+    x += 24 + tw + 24;
+  }
+}
+
+void FindFormDialog::Build() {
+  const int FH = g_.fonts.fieldHeight;
+  int n = 0;
+  g_.AddModalBox(n, left_, top_, W_, H_);
+  g_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left_, .y1 = top_ + 12, .x2 = left_ + W_,
+                    .y2 = top_ + 42, .foreground = kBlack, .font = kFontHeading24, .caption = "Find", .align = 2});
+  int y = top_ + 60;
+  AddCaption(n, "Search For:", y);
+  fieldIndex_ = g_.AddControl(n, {.id = kIdSearchText, .kind = kKindTextField, .x1 = fieldX_, .y1 = y,
+                                  .x2 = fieldX2_, .y2 = y + FH, .foreground = kBlack, .background = kWhite,
+                                  .font = kFontScreen, .maxLength = int(kMaxSearchText), .caption = request_.text});
+  Control& f = g_.table[size_t(fieldIndex_)];
+  f.caret = f.anchor = f.selectionEnd = int(f.caption.size());
+  y += FH + 14;
+  AddCaption(n, "In This Chapter:", y);
+  g_.AddControl(n, {.id = kIdPickField, .kind = kKindButton, .x1 = fieldX_, .y1 = y, .x2 = fieldX2_,
+                    .y2 = y + FH + 4, .foreground = kBlack, .background = kFieldFace, .font = kFontScreen,
+                    .caption = ScopeName(request_.scope)});
+  y += FH + 18;
+  AddCaption(n, "Fields To Search:", y);
+  AddSwitches(n, y);
+  const int by = top_ + H_ - 48, bw = 110, bx = left_ + W_ / 2 - bw - 10;  // 18 px under the buttons
+  g_.AddControl(n, {.id = kIdOk, .kind = kKindButton, .x1 = bx, .y1 = by, .x2 = bx + bw, .y2 = by + 30,
+                    .foreground = kBlack, .background = kButtonFace, .font = kFontButton, .caption = "OK"});
+  g_.AddControl(n, {.id = kIdCancel, .kind = kKindButton, .x1 = bx + bw + 20, .y1 = by, .x2 = bx + 2 * bw + 20,
+                    .y2 = by + 30, .foreground = kBlack, .background = kButtonFace, .font = kFontButton,
+                    .caption = "Cancel"});
+  g_.AddControl(n, {.id = kIdEnd});
+  KeepCaretVisible(g_, g_.table[size_t(fieldIndex_)]);
+}
+
+void FindFormDialog::PickScope() {
+  std::vector<std::string> names;
+  for (const auto& sc : scopes_) names.push_back(sc.first);
+  const Control* pf = g_.ById(kIdPickField);
+  const int choice = s_.dialogs.PopupList(pf->x1, pf->y2, pf->x2 - pf->x1, names);
+  if (choice < 0 || choice >= int(scopes_.size())) return;
+  request_.scope = scopes_[size_t(choice)].second;
+  g_.ById(kIdPickField)->caption = scopes_[size_t(choice)].first;
+  Redraw(g_, kIdPickField);
+}
+
+bool FindFormDialog::Accept() {
+  request_.text = g_.table[size_t(fieldIndex_)].caption;
+  const std::string error = SearchRequestError(request_);
+  if (error.empty()) return result_ = true;
+  s_.dialogs.Message(error);
+  return false;
+}
+
+bool FindFormDialog::Handle(int id) {
+  const InputState& in = g_.Input();
+  if (id == kIdCancel) return true;
+  if (id == kIdOk || in.charKey == platform::kCharEnter) return Accept();
+  if (id == kIdPickField || in.charKey == platform::kCharTab) {
+    PickScope();
+    return false;
+  }
+  if (id >= kIdCheckBase && id < kIdCheckBase + 3) {
+    bool* sw = switches_[id - kIdCheckBase];
+    *sw = !*sw;
+    g_.ById(id)->value = *sw;
+    Redraw(g_, id);
+    return false;
+  }
+  if (in.timer && in.lastTimer == kTimerCaret) {
+    caret_.Blink();
+    return false;
+  }
+  // Everything else, Esc included (it empties the field), is the field's.
+  caret_.Edit();
+  return false;
+}
+
+bool FindFormDialog::Run() {
+  if (g_.ctx.Quitting()) return false;
+  ModalLoop loop(g_, ModalLoop::Busy::kYes);
+  Build();
+  g_.caretField = fieldIndex_;
+  g_.DrawAllControls();
+  g_.ShowAll();
+  caret_.Focus(fieldIndex_);
+  int id = 0;
+  while (loop.Next(id)) {
+    if (Handle(id)) break;
+  }
+  request_.text = g_.table[size_t(fieldIndex_)].caption;
+  return result_;
+}
+
+}  // namespace
+
+bool IndexScreen::FindForm(SearchRequest& request) { return FindFormDialog(s_, request).Run(); }
 
 void IndexScreen::Find() {
   SearchRequest request;
@@ -227,90 +233,125 @@ void IndexScreen::Find() {
 
 // ---------------------------------------------------------------- Import
 
-bool IndexScreen::ImportDialog(std::vector<std::string>& files) {
-  Gui& g = s_.gui;
-  AppContext& ctx = s_.ctx;
-  if (ctx.Quitting()) return false;
-  std::vector<std::string> labels;
-  std::vector<int> codes;
+namespace {
+
+// The import dialog: the format (a drop-down list of the formats), the
+// sort-to-categories switch and the buttons "File", "Clipboard", "Cancel".
+class ImportFormatDialog {
+ public:
+  enum Choice { kNone, kFile, kClipboard, kCancel };
+  explicit ImportFormatDialog(Screens& s);
+  Choice Run();
+
+ private:
+  std::string LabelOf(int code) const;
+  void Build();
+  void PickFormat();
+  void ToggleSort();
+  Choice Handle(int id);
+
+  Screens& s_;
+  Gui& g_;
+  std::vector<std::string> labels_;
+  std::vector<int> codes_;
+};
+
+constexpr const char* kSortText = "Sort to categories defined in recipes";
+
+ImportFormatDialog::ImportFormatDialog(Screens& s) : s_(s), g_(s.gui) {
   std::string entry;
   for (int i = 0, count = ImportFormatList(0, entry); i < count; ++i) {
     ImportFormatList(i, entry);
-    labels.push_back(entry.size() > 3 ? entry.substr(3) : std::string());
-    codes.push_back(ImportFormatCode(entry));
+    labels_.push_back(entry.size() > 3 ? entry.substr(3) : std::string());
+    codes_.push_back(ImportFormatCode(entry));
   }
-  auto labelOf = [&](int code) {
-    for (size_t i = 0; i < codes.size(); ++i)
-      if (codes[i] == code) return labels[i];
-    return labels.empty() ? std::string() : labels[0];
-  };
-  const char* kSortText = "Sort to categories defined in recipes";
-  const int FH = g.fonts.fieldHeight;
+}
+
+std::string ImportFormatDialog::LabelOf(int code) const {
+  for (size_t i = 0; i < codes_.size(); ++i)
+    if (codes_[i] == code) return labels_[i];
+  return labels_.empty() ? std::string() : labels_[0];
+}
+
+void ImportFormatDialog::Build() {
+  const int FH = g_.fonts.fieldHeight;
   const int W = 520, H = 210;
-  const int left = g.Width() / 2 - W / 2, top = g.Height() / 2 - H / 2;
-  enum { kNone, kFile, kClipboard, kCancel } leave = kNone;
-  {
-    ModalFrame frame(g);
-    int n = 0;
-    g.AddModalBox(n, left, top, W, H);
-    int k = g.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + 14, .x2 = left + W,
-                             .y2 = top + 40, .foreground = kBlack, .font = kFontMessage,
-                             .caption = "Select Import Format"});
-    g.table[size_t(k)].align = 2;
-    const int fx1 = left + 40, fx2 = left + W - 40;
-    int y = top + 50;
-    g.AddControl(n, {.id = kIdPickField, .kind = kKindButton, .x1 = fx1, .y1 = y, .x2 = fx2, .y2 = y + FH + 6,
-                     .foreground = kBlack, .background = kFieldFace, .font = kFontScreen,
-                     .caption = labelOf(s_.importFormat)});
-    y += FH + 22;
-    int b = g.AddControl(n, {.id = kIdCheckBase, .kind = kKindCheckBox, .x1 = fx1, .y1 = y + 2, .x2 = fx1 + 18,
-                             .y2 = y + 20, .foreground = kBlack, .background = kWhite});
-    g.table[size_t(b)].value = ctx.settings.import_chapter != 0;
-    int tw = g.canvas.TextWidth(g.fonts[kFontMessage], kSortText);
-    g.AddControl(n, {.id = kIdCheckBase, .kind = kKindText, .x1 = fx1 + 26, .y1 = y, .x2 = fx1 + 26 + tw, .y2 = y + FH,
-                     .foreground = kBlack, .font = kFontMessage, .caption = kSortText});
-    const int by = top + H - 50, bw = 120, bx = left + W / 2 - (3 * bw + 40) / 2;
-    const char* const captions[3] = {"File", "Clipboard", "Cancel"};
-    for (int i = 0; i < 3; ++i)
-      g.AddControl(n, {.id = kIdButtonBase + i, .kind = kKindButton, .x1 = bx + i * (bw + 20), .y1 = by,
-                       .x2 = bx + i * (bw + 20) + bw, .y2 = by + 30, .foreground = kBlack, .background = kButtonFace,
-                       .font = kFontButton, .caption = captions[i]});
-    g.AddControl(n, {.id = kIdEnd});
-    g.DrawAllControls();
-    g.ShowAll();
-    int sizeSeen = g.window.sizeChanges;
-    while (!ctx.Quitting() && leave == kNone) {
-      int id = g.WaitEvent(true);
-      if (ctx.Quitting()) break;
-      const InputState& in = g.Input();
-      g.RepaintAfterResize(sizeSeen);
-      if (id == kIdPickField || in.charKey == 9) {
-        const Control* pf = g.ById(kIdPickField);
-        int choice = s_.dialogs.PopupList(pf->x1, pf->y2, pf->x2 - pf->x1, labels);
-        if (choice >= 0 && choice < int(codes.size())) {
-          s_.importFormat = codes[size_t(choice)];
-          g.ById(kIdPickField)->caption = labels[size_t(choice)];
-          Redraw(g, kIdPickField);
-        }
-      } else if (id == kIdCheckBase || in.charKey == 'd' || in.charKey == 'D') {
-        ctx.settings.import_chapter = ctx.settings.import_chapter ? 0 : 1;
-        g.ById(kIdCheckBase)->value = ctx.settings.import_chapter;
-        Redraw(g, kIdCheckBase);
-      } else if (id == kIdButtonBase) {
-        leave = kFile;
-      } else if (id == kIdButtonBase + 1) {
-        leave = kClipboard;
-      } else if (id == kIdButtonBase + 2 || in.charKey == 27) {
-        leave = kCancel;
-      }
-    }
-  }
+  const int left = g_.Width() / 2 - W / 2, top = g_.Height() / 2 - H / 2;
+  int n = 0;
+  g_.AddModalBox(n, left, top, W, H);
+  g_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + 14, .x2 = left + W,
+                    .y2 = top + 40, .foreground = kBlack, .font = kFontMessage, .caption = "Select Import Format",
+                    .align = 2});
+  const int fx1 = left + 40, fx2 = left + W - 40;
+  int y = top + 50;
+  g_.AddControl(n, {.id = kIdPickField, .kind = kKindButton, .x1 = fx1, .y1 = y, .x2 = fx2, .y2 = y + FH + 6,
+                    .foreground = kBlack, .background = kFieldFace, .font = kFontScreen,
+                    .caption = LabelOf(s_.importFormat)});
+  y += FH + 22;
+  g_.AddControl(n, {.id = kIdCheckBase, .kind = kKindCheckBox, .x1 = fx1, .y1 = y + 2, .x2 = fx1 + 18, .y2 = y + 20,
+                    .foreground = kBlack, .background = kWhite, .value = s_.ctx.settings.import_chapter != 0});
+  const int tw = g_.canvas.TextWidth(g_.fonts[kFontMessage], kSortText);
+  g_.AddControl(n, {.id = kIdCheckBase, .kind = kKindText, .x1 = fx1 + 26, .y1 = y, .x2 = fx1 + 26 + tw,
+                    .y2 = y + FH, .foreground = kBlack, .font = kFontMessage, .caption = kSortText});
+  const int by = top + H - 50, bw = 120, bx = left + W / 2 - (3 * bw + 40) / 2;
+  const char* const captions[3] = {"File", "Clipboard", "Cancel"};
+  for (int i = 0; i < 3; ++i)
+    g_.AddControl(n, {.id = kIdButtonBase + i, .kind = kKindButton, .x1 = bx + i * (bw + 20), .y1 = by,
+                      .x2 = bx + i * (bw + 20) + bw, .y2 = by + 30, .foreground = kBlack,
+                      .background = kButtonFace, .font = kFontButton, .caption = captions[i]});
+  g_.AddControl(n, {.id = kIdEnd});
+}
+
+void ImportFormatDialog::PickFormat() {
+  const Control* pf = g_.ById(kIdPickField);
+  const int choice = s_.dialogs.PopupList(pf->x1, pf->y2, pf->x2 - pf->x1, labels_);
+  if (choice < 0 || choice >= int(codes_.size())) return;
+  s_.importFormat = codes_[size_t(choice)];
+  g_.ById(kIdPickField)->caption = labels_[size_t(choice)];
+  Redraw(g_, kIdPickField);
+}
+
+void ImportFormatDialog::ToggleSort() {
+  int32_t& sort = s_.ctx.settings.import_chapter;
+  sort = sort ? 0 : 1;
+  g_.ById(kIdCheckBase)->value = sort;
+  Redraw(g_, kIdCheckBase);
+}
+
+ImportFormatDialog::Choice ImportFormatDialog::Handle(int id) {
+  const InputState& in = g_.Input();
+  if (id == kIdPickField || in.charKey == platform::kCharTab) PickFormat();
+  else if (id == kIdCheckBase || in.charKey == 'd' || in.charKey == 'D') ToggleSort();
+  else if (id == kIdButtonBase) return kFile;
+  else if (id == kIdButtonBase + 1) return kClipboard;
+  else if (id == kIdButtonBase + 2 || in.charKey == platform::kCharEscape) return kCancel;
+  return kNone;
+}
+
+ImportFormatDialog::Choice ImportFormatDialog::Run() {
+  if (g_.ctx.Quitting()) return kNone;
+  ModalLoop loop(g_);
+  Build();
+  g_.DrawAllControls();
+  g_.ShowAll();
+  Choice choice = kNone;
+  int id = 0;
+  while (choice == kNone && loop.Next(id)) choice = Handle(id);
+  return choice;
+}
+
+}  // namespace
+
+bool IndexScreen::ImportDialog(std::vector<std::string>& files) {
+  AppContext& ctx = s_.ctx;
+  if (ctx.Quitting()) return false;
+  const ImportFormatDialog::Choice leave = ImportFormatDialog(s_).Run();
   bool run = false;
-  if (leave == kClipboard) {
+  if (leave == ImportFormatDialog::kClipboard) {
     SystemClipboard clipboard;
     ImportFromClipboard(ctx, clipboard, files, s_.openAddress);
     run = !files.empty();
-  } else if (leave == kFile) {
+  } else if (leave == ImportFormatDialog::kFile) {
     std::string folder = ctx.settings.import_path;
     if (folder.empty()) folder = platform::SpecialFolderPath(platform::SpecialFolder::Documents);
     std::string name;

@@ -11,6 +11,7 @@
 #include "import/import_files.h"
 #include "platform/window.h"
 #include "ui/screens.h"
+#include "widgets/list_widgets.h"
 
 namespace pantrela::ui {
 
@@ -95,7 +96,7 @@ void IndexScreen::Layout() {
   const int chX1 = 20, chX2 = 20 + int(0.26 * W);
   const int cmdW = g.canvas.TextWidth(g.fonts[kFontButton], "Add Recipe") + 55;
   const int cmdX2 = W - 20, cmdX1 = cmdX2 - cmdW;
-  const int rcX1 = chX2 + 40, rcX2 = std::max(rcX1 + 100, cmdX1 - 20);
+  const int rcX1 = chX2 + 40, rcX2 = std::max(rcX1 + 100, cmdX1);
   const int listTop = kTop + kButtonHigh + 6, listBottom = std::max(listTop + ih, H - 40);
 
   auto panel = [&](bool chapters, int x1, int x2) {
@@ -131,10 +132,10 @@ void IndexScreen::Layout() {
 
   static const char* const kCommands[3][3] = {
       {"Find", "Print", "New Meal"}, {"Add Recipe>", "Edit", "Delete"}, {"Web Import", "Import", "Export>"}};
-  const int gap = 6;
   for (int grp = 0; grp < 3; ++grp) {
     for (int i = 0; i < 3; ++i) {
-      int y = kTop + grp * (3 * kButtonHigh + 2 * gap + 45) + i * (kButtonHigh + gap);
+      // The buttons of a group touch; 45 px lie between the groups.
+      const int y = kTop + grp * (3 * kButtonHigh + 45) + i * kButtonHigh;
       int id = kIdFind + grp * 3 + i;
       g.AddControl(n, {.id = id, .kind = kKindButton, .x1 = cmdX1, .y1 = y, .x2 = cmdX2, .y2 = y + kButtonHigh,
                        .foreground = kBlack, .background = kButtonFace, .font = kFontButton,
@@ -159,11 +160,15 @@ void IndexScreen::ScrollToCurrent() {
       continue;
     }
     L.ClampCurrent();
-    int top = L.current * L.itemHeight, bottom = top + L.itemHeight;
-    if (top < L.scroll) L.scroll = top;
-    if (bottom > L.scroll + L.visibleHeight) L.scroll = bottom - L.visibleHeight;
-    ClampScroll(chapters);
+    ShowCurrent(chapters);
   }
+}
+
+void IndexScreen::ShowCurrent(bool chapters) {
+  ListModel& L = List(chapters);
+  const int top = L.current * L.itemHeight;
+  L.scroll = ScrollToShow(L.scroll, top, top + L.itemHeight, L.visibleHeight);
+  ClampScroll(chapters);
 }
 
 void IndexScreen::Paint() {
@@ -240,13 +245,9 @@ void IndexScreen::PaintScrollBar(int index) {
   const Control& c = g.table[size_t(index)];
   const ListModel& L = List(c.id == kIdChapterBar);
   g.canvas.FramedFill(c.x1, c.y1, c.x2, c.y2, kBarTrack, kListFrame);
-  const int barH = c.y2 - c.y1;
-  if (L.totalHeight <= L.visibleHeight || barH <= 4) return;
-  int thumbH = std::max(16, int(int64_t(barH) * L.visibleHeight / std::max(1, L.totalHeight)));
-  thumbH = std::min(thumbH, barH);
-  int range = std::max(1, L.totalHeight - L.visibleHeight);
-  int thumbY = c.y1 + int(int64_t(barH - thumbH) * L.scroll / range);
-  g.canvas.FramedFill(c.x1 + 2, thumbY, c.x2 - 2, thumbY + thumbH, kBarThumb, kListFrame);
+  const ScrollThumb t = ScrollThumb::Place(c.y1, c.y2 - c.y1, L.totalHeight, L.visibleHeight, L.scroll);
+  if (!t.Scrolls() || t.trackHeight <= 4) return;
+  g.canvas.FramedFill(c.x1 + 2, t.top, c.x2 - 2, t.top + t.height, kBarThumb, kListFrame);
 }
 
 void IndexScreen::RepaintList(bool chapters) {
@@ -355,47 +356,52 @@ void IndexScreen::RebuildRecipes() {
 }
 
 void IndexScreen::Dispatch(int id) {
+  if (HandlePointer()) return;
+  if (!RunControl(id) && !RunKey() && !RunCharacter()) return;
+  if (!s_.ctx.Quitting() && s_.ctx.screen == kScreenRecipes) {
+    // After every command: the check-all boxes, the counts, a new layout
+    // and a repaint.
+    Layout();
+    Paint();
+  }
+}
+
+// Gestures on the lists and their scroll bars, which repaint the list
+// they change; true when the event was one.
+bool IndexScreen::HandlePointer() {
   Gui& g = s_.gui;
   const InputState& in = g.Input();
-  AppContext& ctx = s_.ctx;
-
   if (barDrag_) {
     if (in.heldButton == 1 && !in.released) DragScrollBar(barDrag_ == kIdChapterBar);
     else barDrag_ = 0;
-    return;
+    return true;
   }
   if (drag_.active) {
     if (in.released) ReleaseInList();
     else if (in.moved || (in.timer && in.lastTimer == kTimerAutoScroll)) DragInList();
-    return;
+    return true;
   }
   if (in.pressed) {
     const int over = g.overId;
     if (over == kIdChapterList || over == kIdRecipeList) {
       PressInList(over == kIdChapterList);
-      return;
+      return true;
     }
     if ((over == kIdChapterBar || over == kIdRecipeBar) && in.heldButton == 1) {
       barDrag_ = over;
-      const ListModel& L = List(over == kIdChapterBar);
-      const Control* bar = g.ById(over);
-      int barH = bar ? bar->y2 - bar->y1 : 1;
-      int range = std::max(1, L.totalHeight - L.visibleHeight);
-      int thumbH = std::min(barH, std::max(16, int(int64_t(barH) * L.visibleHeight / std::max(1, L.totalHeight))));
-      int thumbY = (bar ? bar->y1 : 0) + int(int64_t(barH - thumbH) * L.scroll / range);
       // A press outside the thumb centres it under the pointer.
-      barGrab_ = (in.mouseY >= thumbY && in.mouseY < thumbY + thumbH) ? in.mouseY - thumbY : thumbH / 2;
+      barGrab_ = Thumb(over == kIdChapterBar).GrabAt(in.mouseY);
       DragScrollBar(over == kIdChapterBar);
-      return;
+      return true;
     }
   }
   // Scroll arrows: one item per press and per repeat tick while held.
   if (in.heldButton == 1 && (in.pressed || (in.timer && in.lastTimer == platform::kTimerRepeat))) {
     switch (g.pressedId) {
-      case kIdChapterUp: ScrollBy(true, -List(true).itemHeight); return;
-      case kIdChapterDown: ScrollBy(true, List(true).itemHeight); return;
-      case kIdRecipeUp: ScrollBy(false, -List(false).itemHeight); return;
-      case kIdRecipeDown: ScrollBy(false, List(false).itemHeight); return;
+      case kIdChapterUp: ScrollBy(true, -List(true).itemHeight); return true;
+      case kIdChapterDown: ScrollBy(true, List(true).itemHeight); return true;
+      case kIdRecipeUp: ScrollBy(false, -List(false).itemHeight); return true;
+      case kIdRecipeDown: ScrollBy(false, List(false).itemHeight); return true;
       default: break;
     }
   }
@@ -405,71 +411,68 @@ void IndexScreen::Dispatch(int id) {
     };
     if (inside(chapterBox_)) ScrollBy(true, -in.wheelSteps * List(true).itemHeight);
     else if (inside(recipeBox_)) ScrollBy(false, -in.wheelSteps * List(false).itemHeight);
-    return;
+    return true;
   }
+  return false;
+}
 
-  bool command = true;
+// The command of a control chosen; false when `id` is none.
+bool IndexScreen::RunControl(int id) {
   switch (id) {
     case kIdChaptersMenu: {
-      const Control* b = g.ById(kIdChaptersMenu);
+      const Control* b = s_.gui.ById(kIdChaptersMenu);
+      const InputState& in = s_.gui.Input();
       ChapterMenu(b ? b->x1 : in.mouseX, b ? b->y2 : in.mouseY);
-      break;
+      return true;
     }
-    case kIdFind: Find(); break;
-    case kIdImport: Import(); break;
-    case kIdRecipeAll: CheckAllRecipes(); break;
-    case kIdChapterAll: CheckAllChapters(); break;
-    // Commands of later parts: drawn, not yet wired.
+    case kIdFind: Find(); return true;
+    case kIdImport: Import(); return true;
+    case kIdRecipeAll: CheckAllRecipes(); return true;
+    case kIdChapterAll: CheckAllChapters(); return true;
+    // Commands whose screens do not exist yet: drawn, doing nothing.
     case kIdRecipesMenu: case kIdPrint: case kIdNewMeal: case kIdAddRecipe: case kIdEdit: case kIdDelete:
     case kIdWebImport: case kIdExport:
-      break;
-    default:
-      command = false;
-      break;
+      return true;
+    default: return false;
   }
-  if (!command && in.keyDown) {
-    command = true;
-    const ListModel& R = List(false);
-    const int page = std::max(1, R.visibleHeight / std::max(1, R.itemHeight));
-    switch (in.virtualKey) {
-      case platform::kVkF3: Find(); break;
-      case platform::kVkF7: CleanUp(); break;
-      case platform::kVkLeft: MoveChapter(-1); break;
-      case platform::kVkRight: MoveChapter(1); break;
-      case platform::kVkUp: MoveRecipe(R.current - 1, in.shift, in.ctrl); break;
-      case platform::kVkDown: MoveRecipe(R.current + 1, in.shift, in.ctrl); break;
-      case platform::kVkPrior: MoveRecipe(R.current - page, in.shift, in.ctrl); break;
-      case platform::kVkNext: MoveRecipe(R.current + page, in.shift, in.ctrl); break;
-      case platform::kVkHome: MoveRecipe(0, in.shift, in.ctrl); break;
-      case platform::kVkEnd: MoveRecipe(R.count() - 1, in.shift, in.ctrl); break;
-      default: command = false; break;
-    }
-    if (command) {
-      RepaintCounts();
-      return;
-    }
+}
+
+// F3, F7, the chapter moves and the recipe moves.
+bool IndexScreen::RunKey() {
+  const InputState& in = s_.gui.Input();
+  if (!in.keyDown) return false;
+  switch (in.virtualKey) {
+    case platform::kVkF3: Find(); return true;
+    case platform::kVkF7: CleanUp(); return true;
+    case platform::kVkLeft: MoveChapter(-1); return true;
+    case platform::kVkRight: MoveChapter(1); return true;
+    default: break;
   }
-  if (!command) {
-    command = true;
-    switch (in.charKey) {
-      case 32: {
-        ListModel& R = List(false);
-        if (!R.entries.empty()) {
-          uint32_t e = R.entries[size_t(R.current)];
-          s_.collection.SetChecked(e, !s_.collection.IsChecked(e));
-          RepaintList(false);
-        }
-        break;
+  const ListModel& R = List(false);
+  const int page = std::max(1, R.visibleHeight / std::max(1, R.itemHeight));
+  const int key = in.virtualKey;
+  if (key != platform::kVkUp && key != platform::kVkDown && key != platform::kVkPrior && key != platform::kVkNext &&
+      key != platform::kVkHome && key != platform::kVkEnd)
+    return false;
+  if (auto to = NavigationTarget(key, R.current, R.count(), page)) MoveRecipe(*to, in.shift, in.ctrl);
+  return true;
+}
+
+// Space, Enter and Ctrl+A.
+bool IndexScreen::RunCharacter() {
+  switch (s_.gui.Input().charKey) {
+    case platform::kCharSpace: {
+      ListModel& R = List(false);
+      if (!R.entries.empty()) {
+        const uint32_t e = R.entries[size_t(R.current)];
+        s_.collection.SetChecked(e, !s_.collection.IsChecked(e));
+        RepaintList(false);
       }
-      case 13: OpenCurrentRecipe(); break;
-      case 1: CheckAllRecipes(); break;
-      default: command = false; break;
+      return true;
     }
-  }
-  if (command && !ctx.Quitting() && ctx.screen == kScreenRecipes) {
-    // After every command: the check-all box, a new layout and a repaint.
-    Layout();
-    Paint();
+    case platform::kCharEnter: OpenCurrentRecipe(); return true;
+    case platform::kCharCtrlA: CheckAllRecipes(); return true;
+    default: return false;
   }
 }
 
@@ -559,10 +562,7 @@ void IndexScreen::DragInList() {
   if (row == L.current) return;
   drag_.moved = true;
   ApplyRowToDrag(row);
-  int top = L.current * L.itemHeight, bottom = top + L.itemHeight;
-  if (top < L.scroll) L.scroll = top;
-  if (bottom > L.scroll + L.visibleHeight) L.scroll = bottom - L.visibleHeight;
-  ClampScroll(chapters);
+  ShowCurrent(chapters);
   RepaintList(chapters);
   RepaintCounts();
 }
@@ -590,17 +590,17 @@ void IndexScreen::ReleaseInList() {
   }
 }
 
+ScrollThumb IndexScreen::Thumb(bool chapters) const {
+  const Control* bar = s_.gui.ById(chapters ? kIdChapterBar : kIdRecipeBar);
+  const ListModel& L = List(chapters);
+  return bar ? ScrollThumb::Place(bar->y1, bar->y2 - bar->y1, L.totalHeight, L.visibleHeight, L.scroll)
+             : ScrollThumb{};
+}
+
 void IndexScreen::DragScrollBar(bool chapters) {
-  Gui& g = s_.gui;
-  const Control* bar = g.ById(chapters ? kIdChapterBar : kIdRecipeBar);
-  if (!bar) return;
-  ListModel& L = List(chapters);
-  int barH = bar->y2 - bar->y1;
-  int thumbH = std::min(barH, std::max(16, int(int64_t(barH) * L.visibleHeight / std::max(1, L.totalHeight))));
-  int travel = std::max(1, barH - thumbH);
-  int pos = std::clamp(g.Input().mouseY - barGrab_ - bar->y1, 0, travel);
-  int want = int(int64_t(pos) * std::max(0, L.totalHeight - L.visibleHeight) / travel);
-  ScrollBy(chapters, want - L.scroll);
+  if (!s_.gui.ById(chapters ? kIdChapterBar : kIdRecipeBar)) return;
+  const int want = Thumb(chapters).PositionFor(s_.gui.Input().mouseY, barGrab_);
+  ScrollBy(chapters, want - List(chapters).scroll);
 }
 
 void IndexScreen::MoveRecipe(int to, bool shift, bool ctrl) {
@@ -618,10 +618,7 @@ void IndexScreen::MoveRecipe(int to, bool shift, bool ctrl) {
     }
   }
   L.current = to;
-  int top = to * L.itemHeight, bottom = top + L.itemHeight;
-  if (top < L.scroll) L.scroll = top;
-  if (bottom > L.scroll + L.visibleHeight) L.scroll = bottom - L.visibleHeight;
-  ClampScroll(false);
+  ShowCurrent(false);
   RepaintList(false);
 }
 

@@ -148,7 +148,7 @@ void Screens::OnDrop(const SDL_Event& e) {
   }
 }
 
-// A page of a later part: the tab bar and an empty page.
+// A screen without content so far: the tab bar and an empty page.
 void Screens::RunPlaceholder() {
   const int me = ctx.screen;
   gui.window.redraw = true;
@@ -246,8 +246,13 @@ bool Program::OpenWindow() {
   screens = std::make_unique<Screens>(ctx, collection);
   Screens& s = *screens;
   if (!s.gui.Open()) {
-    std::fprintf(stderr, "Unable to create window\n");
     ctx.Log("Unable to create window");
+    // A box of the system when it can show one without our window, else
+    // the dialogs of the start-up (the terminal).
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kProgramName, "Unable to create window", nullptr) != 0) {
+      if (ctx.dialogs) ctx.dialogs->SystemMessage(kProgramName, "Unable to create window");
+      else std::fprintf(stderr, "Unable to create window\n");
+    }
     screens.reset();
     return false;
   }

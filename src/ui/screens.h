@@ -15,6 +15,7 @@
 #include "foundation/vendor.h"
 #include "widgets/window_dialogs.h"
 #include "widgets/gui.h"
+#include "widgets/list_widgets.h"
 
 namespace pantrela::ui {
 
@@ -118,7 +119,15 @@ class IndexScreen {
   const ListModel& List(bool chapters) const;
   const ListBox& Box(bool chapters) const { return chapters ? chapterBox_ : recipeBox_; }
   void RebuildRecipes();
+  bool HandlePointer();
+  bool RunControl(int id);
+  bool RunKey();
+  bool RunCharacter();
   void ClampScroll(bool chapters);
+  // Scrolls a list as little as needed to show its current entry.
+  void ShowCurrent(bool chapters);
+  // The scroll bar thumb of a list where the layout put its bar.
+  widgets::ScrollThumb Thumb(bool chapters) const;
   void RepaintList(bool chapters);
   void RepaintCounts();
   void PressInList(bool chapters);
@@ -171,7 +180,7 @@ class Screens {
   // Adds the top bar, icon, title image, tabs 3-8 and the version text.
   void AddTabBar(int& n);
   void RunAbout();
-  // Screens of later parts: the tab bar over an empty page.
+  // Screens without content so far: the tab bar over an empty page.
   void RunPlaceholder();
   // A new 300 ms timer id for a screen procedure.
   int StartScreenTimer();

@@ -11,14 +11,14 @@
 #include "foundation/numtext.h"
 #include "platform/codepage.h"
 #include "platform/system.h"
+#include "widgets/list_widgets.h"
+#include "widgets/modal_loop.h"
 #include "widgets/text_field.h"
 
 namespace pantrela::widgets {
 namespace {
 
 int Lower(int c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
-
-bool KeyDown(const platform::InputState& in, int vk) { return in.keyDown && in.virtualKey == vk; }
 
 bool Ready(const std::string& path) { return !path.empty() && ::access(path.c_str(), R_OK | X_OK) == 0; }
 
@@ -143,370 +143,394 @@ int BrowserRows(int clientHeight, int fieldHeight) {
   return std::clamp((clientHeight - 28 - fh - 180) / fh, 1, 18);
 }
 
-bool RunFileBrowser(Gui& gui, WindowDialogs& dialogs, const std::string& title, std::string& folderIO,
-                    std::string& fileName) {
-  if (gui.ctx.Quitting()) return false;
-  const std::string entryFolder = folderIO, entryName = fileName;
-  const std::vector<BrowserDrive> drives = BrowserDrives();
-  std::string desktop = platform::SpecialFolderPath(platform::SpecialFolder::Desktop);
-  std::string documents = platform::SpecialFolderPath(platform::SpecialFolder::Documents);
+namespace {
+
+constexpr int kBarWide = 22;
+
+// The browser itself: its layout, the list with its selection and scroll,
+// the file-name field and what each event does to them.
+class FileBrowser {
+ public:
+  FileBrowser(Gui& gui, WindowDialogs& dialogs, const std::string& title, const std::string& folder,
+              const std::string& fileName);
+  // True when a choice was made (OK or a file opened); `folder()` and
+  // `fileName()` hold it.
+  bool Run();
+  const std::string& folder() const { return folder_; }
+  const std::string& fileName() const { return fileName_; }
+
+ private:
+  void StartFolder(const std::string& given);
+  void Build();
+  void AddTexts(int& n);
+  void PaintList(Gui& g, int index);
+  void RepaintList();
+  void RepaintAll();
+  void EmptyField();
+  void Rebuild();
+  void ChangeFolder(const std::string& to);
+  void Open(int row);
+  void AskDelete(int row);
+  void NewFolder();
+  // One event; true when the browser ends (result_ set).
+  bool Handle(int id);
+  bool HandleListKeys(const platform::InputState& in);
+  bool HandleListMouse(const platform::InputState& in);
+  void HandleField(const platform::InputState& in);
+  int LastFirst() const { return std::max(0, int(list_.size()) - rows_); }
+  void Accept() {
+    fileName_ = gui_.table[size_t(fieldIndex_)].caption;
+    result_ = 1;
+  }
+
+  Gui& gui_;
+  WindowDialogs& dialogs_;
+  const std::string title_;
+  const std::vector<BrowserDrive> drives_;
+  std::string desktop_, documents_;
+  std::string folder_, fileName_;
+  int rows_ = 1;
+  int listIndex_ = -1, destIndex_ = -1, fieldIndex_ = -1;
+  std::vector<BrowserEntry> list_;
+  int sel_ = -1, first_ = 0;
+  int result_ = -1;  // -1 running, 0 cancelled, 1 chosen
+  bool fieldHasKeyboard_ = false;
+  bool dragging_ = false;
+  FieldCaret caret_;
+};
+
+FileBrowser::FileBrowser(Gui& gui, WindowDialogs& dialogs, const std::string& title, const std::string& folder,
+                         const std::string& fileName)
+    : gui_(gui), dialogs_(dialogs), title_(title), drives_(BrowserDrives()), fileName_(fileName), caret_(gui) {
   const std::string home = platform::SpecialFolderPath(platform::SpecialFolder::Home);
-  if (!IsDirectory(desktop)) desktop = home;
-  if (!IsDirectory(documents)) documents = home;
+  desktop_ = platform::SpecialFolderPath(platform::SpecialFolder::Desktop);
+  documents_ = platform::SpecialFolderPath(platform::SpecialFolder::Documents);
+  if (!IsDirectory(desktop_)) desktop_ = home;
+  if (!IsDirectory(documents_)) documents_ = home;
+  StartFolder(folder);
+  rows_ = BrowserRows(gui.Height(), gui.fonts.fieldHeight);
+}
 
-  // The folder is cut back to its last '/'; an empty one, or one whose
-  // drive is not ready, becomes the first ready drive.
-  std::string folder = folderIO;
-  size_t slash = folder.rfind('/');
-  folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-  const BrowserDrive* own = folder.empty() ? nullptr : DriveOf(drives, folder);
-  if (!own || !Ready(own->path)) {
-    folder = "/";
-    for (const auto& d : drives) {
-      if (Ready(d.path)) {
-        folder = d.path;
-        break;
-      }
+// The folder is cut back to its last '/'; an empty one, or one whose drive
+// is not ready, becomes the first ready drive.
+void FileBrowser::StartFolder(const std::string& given) {
+  const size_t slash = given.rfind('/');
+  folder_ = slash == std::string::npos ? std::string() : given.substr(0, slash + 1);
+  const BrowserDrive* own = folder_.empty() ? nullptr : DriveOf(drives_, folder_);
+  if (own && Ready(own->path)) return;
+  folder_ = "/";
+  for (const auto& d : drives_) {
+    if (Ready(d.path)) {
+      folder_ = d.path;
+      return;
     }
   }
+}
 
-  // Layout.
-  const int FH = gui.fonts.fieldHeight;
-  const int cw = gui.Width(), ch = gui.Height();
-  const int rows = BrowserRows(ch, FH);
-  const int W = 700, H = FH * rows + 28 + FH + 130;
-  const int left = cw / 2 - W / 2, top = std::max(0, ch / 2 - H / 2);
-  const int listLeft = left + 20, listTop = top + 44, barW = 22;
-  const int listRight = left + W - 20 - barW, listBottom = listTop + FH * rows + 2;
-  const int lineY = listBottom + 12, fieldY = lineY + FH + 10, buttonsY = top + H - 40;
-  const int textLeft = left + 130;
-
-  platform::Canvas& cv = gui.canvas;
-  // Same start as every modal piece: save the table and the screen.
-  const bool popupWas = gui.ctx.popupUp;
-  const int caretWas = gui.caretField;
-  gui.SaveControls();
-  cairo_surface_t* snapshot = cv.TakeSnapshot();
-  cv.Snapshot();
-  gui.ctx.popupUp = true;
-  ShowHiddenWindow(gui);
-
+void FileBrowser::Build() {
+  const int FH = gui_.fonts.fieldHeight;
+  const int W = 700, H = FH * rows_ + 28 + FH + 130;
+  const int left = gui_.Width() / 2 - W / 2, top = std::max(0, gui_.Height() / 2 - H / 2);
+  const int listLeft = left + 20, listTop = top + 44;
+  const int listRight = left + W - 20 - kBarWide, listBottom = listTop + FH * rows_ + 2;
   int n = 0;
-  gui.AddModalBox(n, left, top, W, H);
-  int k = gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + 8, .x2 = left + W,
-                             .y2 = top + 36, .foreground = kBlack, .font = kFontListBold,
-                             .caption = title.substr(0, 200)});
-  gui.table[size_t(k)].align = 2;
-  const int listIndex =
-      gui.AddControl(n, {.id = kIdBrowserList, .kind = kKindChoiceList, .x1 = listLeft, .y1 = listTop, .x2 = listRight,
-                         .y2 = listBottom, .foreground = kBlack, .background = kWhite, .font = kFontList});
-  gui.AddControl(n, {.id = kIdBrowserUp, .kind = kKindButton, .x1 = listRight, .y1 = listTop, .x2 = listRight + barW,
-                     .y2 = listTop + 22, .foreground = kBlack, .background = kButtonFace, .font = kFontList,
-                     .caption = "ARROW_UP"});
-  gui.AddControl(n, {.id = kIdBrowserDown, .kind = kKindButton, .x1 = listRight, .y1 = listBottom - 22,
-                     .x2 = listRight + barW, .y2 = listBottom, .foreground = kBlack, .background = kButtonFace,
-                     .font = kFontList, .caption = "ARROW_DOWN"});
-  k = gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = listLeft, .y1 = lineY, .x2 = textLeft - 8,
-                         .y2 = lineY + FH, .foreground = kBlack, .font = kFontMessage, .caption = "Destination:"});
-  gui.table[size_t(k)].align = 1;
-  const int destIndex = gui.AddControl(n, {.id = kIdBrowserDestination, .kind = kKindText, .x1 = textLeft, .y1 = lineY,
-                                           .x2 = left + W - 20, .y2 = lineY + FH, .foreground = kBlack,
-                                           .font = kFontScreen});
-  k = gui.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = listLeft, .y1 = fieldY, .x2 = textLeft - 8,
-                         .y2 = fieldY + FH, .foreground = kBlack, .font = kFontMessage, .caption = "File Name:"});
-  gui.table[size_t(k)].align = 1;
-  const int fieldIndex = gui.AddControl(n, {.id = kIdFieldBase, .kind = kKindTextField, .x1 = textLeft, .y1 = fieldY,
-                                            .x2 = left + W - 20, .y2 = fieldY + FH, .foreground = kBlack,
-                                            .background = kWhite, .font = kFontScreen,
-                                            .caption = fileName.substr(0, kMaxFieldText)});
-  gui.table[size_t(fieldIndex)].maxLength = kMaxFieldText;
+  gui_.AddModalBox(n, left, top, W, H);
+  gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + 8, .x2 = left + W,
+                      .y2 = top + 36, .foreground = kBlack, .font = kFontListBold, .caption = title_.substr(0, 200),
+                      .align = 2});
+  listIndex_ = gui_.AddControl(n, {.id = kIdBrowserList, .kind = kKindChoiceList, .x1 = listLeft, .y1 = listTop,
+                                   .x2 = listRight, .y2 = listBottom, .foreground = kBlack, .background = kWhite,
+                                   .font = kFontList});
+  gui_.AddControl(n, {.id = kIdBrowserUp, .kind = kKindButton, .x1 = listRight, .y1 = listTop,
+                      .x2 = listRight + kBarWide, .y2 = listTop + 22, .foreground = kBlack,
+                      .background = kButtonFace, .font = kFontList, .caption = "ARROW_UP"});
+  gui_.AddControl(n, {.id = kIdBrowserDown, .kind = kKindButton, .x1 = listRight, .y1 = listBottom - 22,
+                      .x2 = listRight + kBarWide, .y2 = listBottom, .foreground = kBlack,
+                      .background = kButtonFace, .font = kFontList, .caption = "ARROW_DOWN"});
+  AddTexts(n);
   const char* captions[3] = {"New Folder", "OK", "Cancel"};
-  const int bW = 130, buttonsLeft = left + W / 2 - (3 * bW + 20) / 2;
+  const int bW = 130, buttonsLeft = left + W / 2 - (3 * bW + 20) / 2, buttonsY = top + H - 40;
   for (int i = 0; i < 3; ++i) {
-    int x = buttonsLeft + i * (bW + 10);
-    gui.AddControl(n, {.id = kIdButtonBase + i, .kind = kKindButton, .x1 = x, .y1 = buttonsY, .x2 = x + bW,
-                       .y2 = buttonsY + 28, .foreground = kBlack, .background = kButtonFace, .font = kFontButton,
-                       .caption = captions[i]});
+    const int x = buttonsLeft + i * (bW + 10);
+    gui_.AddControl(n, {.id = kIdButtonBase + i, .kind = kKindButton, .x1 = x, .y1 = buttonsY, .x2 = x + bW,
+                        .y2 = buttonsY + 28, .foreground = kBlack, .background = kButtonFace,
+                        .font = kFontButton, .caption = captions[i]});
   }
-  gui.AddControl(n, {.id = kIdEnd});
+  gui_.AddControl(n, {.id = kIdEnd});
+}
 
-  std::vector<BrowserEntry> list;
-  int sel = -1, first = 0;
-  auto lastFirst = [&] { return std::max(0, int(list.size()) - rows); };
+// The destination line and the file-name field under the list.
+void FileBrowser::AddTexts(int& n) {
+  const Control& list = gui_.table[size_t(listIndex_)];
+  const int FH = gui_.fonts.fieldHeight;
+  const int listLeft = list.x1, right = list.x2 + kBarWide, textLeft = listLeft + 110;
+  const int lineY = list.y2 + 12, fieldY = lineY + FH + 10;
+  gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = listLeft, .y1 = lineY, .x2 = textLeft - 8,
+                      .y2 = lineY + FH, .foreground = kBlack, .font = kFontMessage, .caption = "Destination:",
+                      .align = 1});
+  destIndex_ = gui_.AddControl(n, {.id = kIdBrowserDestination, .kind = kKindText, .x1 = textLeft, .y1 = lineY,
+                                   .x2 = right, .y2 = lineY + FH, .foreground = kBlack, .font = kFontScreen});
+  gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = listLeft, .y1 = fieldY, .x2 = textLeft - 8,
+                      .y2 = fieldY + FH, .foreground = kBlack, .font = kFontMessage, .caption = "File Name:",
+                      .align = 1});
+  fieldIndex_ = gui_.AddControl(n, {.id = kIdFieldBase, .kind = kKindTextField, .x1 = textLeft, .y1 = fieldY,
+                                    .x2 = right, .y2 = fieldY + FH, .foreground = kBlack, .background = kWhite,
+                                    .font = kFontScreen, .maxLength = kMaxFieldText});
+}
 
-  Gui::KindPainter old = gui.SetKindPainter(kKindChoiceList, [&](Gui& g, int index) {
-    const Control& c = g.table[size_t(index)];
-    g.canvas.FramedFill(c.x1, c.y1, c.x2, c.y2, kWhite, kFrameColour);
-    for (int r = 0; r < rows && first + r < int(list.size()); ++r) {
-      const int i = first + r, y = c.y1 + 1 + FH * r;
-      const BrowserEntry& e = list[size_t(i)];
-      const bool on = i == sel;
-      if (on) g.canvas.FillRect(c.x1 + 1, y, c.x2 - 1, y + FH, kNavy);
-      // Folder contents are indented under their drive.
-      int indent = (e.type == kBrowseParent || e.type == kBrowseFolder || e.type == kBrowseFile) ? 30 : 5;
-      std::string text = e.type == kBrowseFolder ? e.shown + "/" : e.shown;
-      g.canvas.DrawText(c.x1 + indent, y + 1, platform::kTextLeft, on ? kWhite : kBlack,
-                        g.fonts[e.type == kBrowseDrive ? kFontListBold : kFontList], text);
-    }
-    // Track between the arrows with a thumb for the visible part.
-    const int trackTop = c.y1 + 22, trackBottom = c.y2 - 22, trackH = std::max(1, trackBottom - trackTop);
-    g.canvas.FramedFill(c.x2, trackTop, c.x2 + barW, trackBottom, Rgb(220, 220, 220), kFrameColour);
-    if (int(list.size()) > rows) {
-      int thumbH = std::clamp(trackH * rows / int(list.size()), 12, trackH);
-      int y = trackTop + (trackH - thumbH) * first / std::max(1, lastFirst());
-      g.canvas.FramedFill(c.x2 + 1, y, c.x2 + barW - 1, y + thumbH, kButtonFace, kBlack);
-    }
-  });
-
-  auto paintList = [&] {
-    const Control& c = gui.table[size_t(listIndex)];
-    cv.SetClip(c.x1, c.y1, c.x2 + barW, c.y2);
-    gui.DrawControl(listIndex);
-    cv.ClearClip();
-    gui.DrawControl(listIndex + 1);
-    gui.DrawControl(listIndex + 2);
-    gui.ShowBuffer(c.x1, c.y1, c.x2 + barW - c.x1 + 1, c.y2 - c.y1 + 1);
-  };
-  bool caretOn = true;
-  auto paintField = [&] {
-    gui.caretField = caretOn ? fieldIndex : -1;
-    DrawTextField(gui, fieldIndex, caretOn);
-    gui.ShowControl(fieldIndex);
-  };
-  auto emptyField = [&] {
-    Control& f = gui.table[size_t(fieldIndex)];
-    f.caption.clear();
-    f.caret = f.anchor = f.selectionEnd = f.firstVisible = 0;
-  };
-  bool fieldHasKeyboard = false;
-  auto rebuild = [&] {
-    list = BuildBrowserList(drives, folder, desktop, documents);
-    sel = std::clamp(sel, -1, int(list.size()) - 1);
-    first = std::clamp(first, 0, lastFirst());
-  };
-  auto changeFolder = [&](const std::string& to) {
-    folder = to;
-    sel = -1;
-    first = 0;
-    rebuild();
-    emptyField();
-    fieldHasKeyboard = false;
-    gui.table[size_t(destIndex)].caption = Shown(folder).substr(0, 219);
-  };
-  auto keepVisible = [&] {
-    if (sel < 0) return;
-    if (sel < first) first = sel;
-    if (sel >= first + rows) first = sel - rows + 1;
-  };
-  changeFolder(folder);
-  gui.table[size_t(fieldIndex)].caption = fileName.substr(0, kMaxFieldText);
-  {
-    Control& f = gui.table[size_t(fieldIndex)];
-    f.caret = f.anchor = f.selectionEnd = int(f.caption.size());
-    KeepCaretVisible(gui, f);
+void FileBrowser::PaintList(Gui& g, int index) {
+  const Control& c = g.table[size_t(index)];
+  const int FH = g.fonts.fieldHeight;
+  g.canvas.FramedFill(c.x1, c.y1, c.x2, c.y2, kWhite, kFrameColour);
+  for (int r = 0; r < rows_ && first_ + r < int(list_.size()); ++r) {
+    const int i = first_ + r, y = c.y1 + 1 + FH * r;
+    const BrowserEntry& e = list_[size_t(i)];
+    const bool on = i == sel_;
+    if (on) g.canvas.FillRect(c.x1 + 1, y, c.x2 - 1, y + FH, kNavy);
+    // Folder contents are indented under their drive.
+    const int indent = (e.type == kBrowseParent || e.type == kBrowseFolder || e.type == kBrowseFile) ? 30 : 5;
+    const std::string text = e.type == kBrowseFolder ? e.shown + "/" : e.shown;
+    g.canvas.DrawText(c.x1 + indent, y + 1, platform::kTextLeft, on ? kWhite : kBlack,
+                      g.fonts[e.type == kBrowseDrive ? kFontListBold : kFontList], text);
   }
-  gui.caretField = fieldIndex;
-  gui.DrawAllControls();
-  gui.ShowAll();
-  gui.window.SetTimer(kTimerCaret, 300);
+  // The track between the arrows, with a thumb for the visible part.
+  const int trackTop = c.y1 + 22, trackBottom = c.y2 - 22;
+  g.canvas.SetClip(c.x1, c.y1, c.x2 + kBarWide, c.y2);
+  g.canvas.FramedFill(c.x2, trackTop, c.x2 + kBarWide, trackBottom, Rgb(220, 220, 220), kFrameColour);
+  const ScrollThumb t =
+      ScrollThumb::Place(trackTop, std::max(1, trackBottom - trackTop), int(list_.size()), rows_, first_);
+  if (t.Scrolls()) g.canvas.FramedFill(c.x2 + 1, t.top, c.x2 + kBarWide - 1, t.top + t.height, kButtonFace, kBlack);
+}
 
-  int result = -1;  // -1 running, 0 cancelled, 1 chosen
-  auto open = [&](int i) {
-    if (i < 0 || i >= int(list.size())) return;
-    const BrowserEntry e = list[size_t(i)];
-    switch (e.type) {
-      case kBrowseDrive:
-        if (Ready(e.name)) {
-          changeFolder(e.name);
-        } else {
-          dialogs.Message(std::string("Drive ") + e.drive + ": Not Ready", "OK", 1);
-        }
-        break;
-      case kBrowseParent: {
-        std::string up = folder.substr(0, folder.size() - 1);
-        changeFolder(up.substr(0, up.rfind('/') + 1));
-        break;
-      }
-      case kBrowseFolder: changeFolder(folder + e.name + "/"); break;
-      case kBrowseDesktop:
-      case kBrowseDocuments:
-        if (!e.name.empty()) changeFolder(e.name);
-        break;
-      case kBrowseFile:
-        // The name as it is on disk, not as it is shown.
-        fileName = e.name;
-        result = 1;
-        return;
-    }
-    gui.DrawAllControls();
-    gui.ShowAll();
-  };
-  auto askDelete = [&](int i) {
-    const BrowserEntry e = list[size_t(i)];
-    if (e.type != kBrowseFolder && e.type != kBrowseFile) return;
-    const std::string path = folder + e.name;
-    std::string question;
-    if (e.type == kBrowseFolder) {
-      question = "(Folder)|" + Shown(e.name);
-    } else {
-      struct stat st {};
-      long long size = ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
-      question = "(File)|" + Shown(e.name) + "|" + Format(double(size), "#,") + " Bytes";
-    }
-    if (dialogs.Message(question, "Delete|Cancel", 2) != 1) return;
-    // DeleteTree removes a link to a folder as a link, leaving what it points to.
-    if (e.type == kBrowseFolder) DeleteTree(path + "/");
-    else DeleteFile(path);
-    sel = std::max(-1, i - 1);
-    rebuild();
-    emptyField();
-    keepVisible();
-    gui.DrawAllControls();
-    gui.ShowAll();
-  };
+void FileBrowser::RepaintList() {
+  const Control& c = gui_.table[size_t(listIndex_)];
+  gui_.DrawControl(listIndex_);
+  gui_.DrawControl(listIndex_ + 1);
+  gui_.DrawControl(listIndex_ + 2);
+  gui_.ShowBuffer(c.x1, c.y1, c.x2 + kBarWide - c.x1 + 1, c.y2 - c.y1 + 1);
+}
 
-  bool dragging = false;
-  int sizeSeen = gui.window.sizeChanges;
-  while (result < 0 && !gui.ctx.Quitting()) {
-    const int id = gui.WaitEvent(true);
-    if (gui.ctx.Quitting()) break;
-    const platform::InputState& in = gui.Input();
-    gui.RepaintAfterResize(sizeSeen);
-    const int wasSel = sel, wasFirst = first;
-    const Control& lc = gui.table[size_t(listIndex)];
-    const int count = int(list.size());
-    auto rowAt = [&](int y) { return first + (y - lc.y1 - 1) / FH; };
+void FileBrowser::RepaintAll() {
+  gui_.DrawAllControls();
+  gui_.ShowAll();
+}
 
-    if (id == kIdButtonBase + 0) {
-      std::vector<FormField> fields(1);
-      fields[0].maxChars = 60;
-      int b = dialogs.Form("Add New Folder To|" + Shown(folder), "", 1, "OK|Cancel", 60, fields);
-      std::string name = fields.empty() ? std::string() : fields[0].text;
-      while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
-      size_t lead = name.find_first_not_of(" \t");
-      name = lead == std::string::npos ? std::string() : name.substr(lead);
-      if (b == 1 && !name.empty() && name != "." && name != "..") {
-        CreateFolders(folder + (LooksUtf8(name) ? name : platform::Utf8FromAnsi(name)) + "/");
-        rebuild();
-      }
-      gui.DrawAllControls();
-      gui.ShowAll();
-      continue;
-    }
-    if (id == kIdButtonBase + 1) {
-      fileName = gui.table[size_t(fieldIndex)].caption;
-      result = 1;
+void FileBrowser::EmptyField() {
+  Control& f = gui_.table[size_t(fieldIndex_)];
+  f.caption.clear();
+  f.caret = f.anchor = f.selectionEnd = f.firstVisible = 0;
+}
+
+void FileBrowser::Rebuild() {
+  list_ = BuildBrowserList(drives_, folder_, desktop_, documents_);
+  sel_ = std::clamp(sel_, -1, int(list_.size()) - 1);
+  first_ = std::clamp(first_, 0, LastFirst());
+}
+
+// After every change of folder the list is rebuilt, selection and scroll
+// reset and the file-name field emptied.
+void FileBrowser::ChangeFolder(const std::string& to) {
+  folder_ = to;
+  sel_ = -1;
+  first_ = 0;
+  Rebuild();
+  EmptyField();
+  fieldHasKeyboard_ = false;
+  gui_.table[size_t(destIndex_)].caption = Shown(folder_).substr(0, 219);
+}
+
+void FileBrowser::Open(int row) {
+  if (row < 0 || row >= int(list_.size())) return;
+  const BrowserEntry e = list_[size_t(row)];
+  switch (e.type) {
+    case kBrowseDrive:
+      if (Ready(e.name)) ChangeFolder(e.name);
+      else dialogs_.Message(std::string("Drive ") + e.drive + ": Not Ready", "OK", 1);
+      break;
+    case kBrowseParent: {
+      const std::string up = folder_.substr(0, folder_.size() - 1);
+      ChangeFolder(up.substr(0, up.rfind('/') + 1));
       break;
     }
-    if (id == kIdButtonBase + 2) {
-      result = 0;
+    case kBrowseFolder: ChangeFolder(folder_ + e.name + "/"); break;
+    case kBrowseDesktop:
+    case kBrowseDocuments:
+      if (!e.name.empty()) ChangeFolder(e.name);
       break;
-    }
-    if (in.timer && in.lastTimer == kTimerCaret) {
-      caretOn = !caretOn;
-      paintField();
-      continue;
-    }
-    if (in.charKey == 13) {
-      if (fieldHasKeyboard) {
-        fileName = gui.table[size_t(fieldIndex)].caption;
-        result = 1;
-        break;
-      }
-      open(sel);
-      continue;
-    }
-    if (in.charKey == 27) {
-      result = 0;
-      break;
-    }
-    if (count > 0 && in.keyDown) {
-      bool moved = true;
-      if (KeyDown(in, platform::kVkUp)) sel = std::max(0, sel - 1);
-      else if (KeyDown(in, platform::kVkDown)) sel = std::min(count - 1, sel + 1);
-      else if (KeyDown(in, platform::kVkHome)) sel = 0;
-      else if (KeyDown(in, platform::kVkEnd)) sel = count - 1;
-      else if (KeyDown(in, platform::kVkPrior)) sel = std::max(0, sel - rows);
-      else if (KeyDown(in, platform::kVkNext)) sel = std::min(count - 1, std::max(0, sel) + rows);
-      else moved = false;
-      if (moved) {
-        fieldHasKeyboard = false;
-        keepVisible();
-        if (sel != wasSel || first != wasFirst) paintList();
-        continue;
-      }
-    }
-    // Mouse on the list: select, open the selected row, delete, drag.
-    if (in.pressed && lc.Contains(in.mouseX, in.mouseY)) {
-      const int row = rowAt(in.mouseY);
-      if (row >= 0 && row < count && row < first + rows) {
-        fieldHasKeyboard = false;
-        if (in.heldButton == 2) {
-          sel = row;
-          paintList();
-          askDelete(row);
-          continue;
-        }
-        if (in.heldButton == 1) {
-          if (row == sel) {
-            gui.ForgetPress();
-            open(row);
-            continue;
-          }
-          sel = row;
-          dragging = true;
-          if (!gui.window.TimerRunning(platform::kTimerRepeat)) gui.window.SetTimer(platform::kTimerRepeat, 40);
-        }
-      }
-    } else if (dragging && in.heldButton == 1 && !in.released) {
-      if (in.mouseY < lc.y1) first = std::max(0, first - 1);
-      else if (in.mouseY > lc.y2) first = std::min(lastFirst(), first + 1);
-    }
-    if (in.released || in.heldButton == 0) dragging = false;
-    // Scroll arrows step one row while held; the wheel scrolls.
-    const bool held = in.heldButton == 1 && !in.released;
-    if (held && (in.pressed || (in.timer && in.lastTimer == platform::kTimerRepeat))) {
-      if (gui.pressedId == kIdBrowserUp) first = std::max(0, first - 1);
-      else if (gui.pressedId == kIdBrowserDown) first = std::min(lastFirst(), first + 1);
-    }
-    if (in.wheelSteps) first = std::clamp(first - in.wheelSteps, 0, lastFirst());
-    if (sel != wasSel || first != wasFirst) {
-      paintList();
-      continue;
-    }
-    // Everything else that is a key, or a click on the field, goes to the field.
-    const Control& fc = gui.table[size_t(fieldIndex)];
-    const bool toField = in.charKey != 0 || in.keyDown ||
-                         (in.heldButton == 1 && (in.pressed || in.moved) && fc.Contains(in.mouseX, in.mouseY));
-    if (toField) {
-      if (in.charKey != 0 || in.keyDown || in.pressed) fieldHasKeyboard = true;
-      int flag = 0;
-      EditTextField(gui, fieldIndex, flag);
-      if (flag == -1) {
-        caretOn = true;
-        paintField();
-        gui.window.SetTimer(kTimerCaret, 300);
-      }
-    }
+    case kBrowseFile:
+      // The name as it is on disk, not as it is shown.
+      fileName_ = e.name;
+      result_ = 1;
+      return;
   }
-  gui.window.KillTimer(kTimerCaret);
-  gui.window.KillTimer(platform::kTimerRepeat);
-  gui.SetKindPainter(kKindChoiceList, old);
+  RepaintAll();
+}
 
-  cv.PutSnapshot(0, 0, gui.Width(), gui.Height());
-  gui.ShowAll();
-  gui.RestoreControls();
-  cv.GiveSnapshot(snapshot);
-  gui.caretField = caretWas;
-  gui.ctx.popupUp = popupWas;
+void FileBrowser::AskDelete(int row) {
+  const BrowserEntry e = list_[size_t(row)];
+  if (e.type != kBrowseFolder && e.type != kBrowseFile) return;
+  const std::string path = folder_ + e.name;
+  std::string question;
+  if (e.type == kBrowseFolder) {
+    question = "(Folder)|" + Shown(e.name);
+  } else {
+    struct stat st {};
+    const long long size = ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
+    question = "(File)|" + Shown(e.name) + "|" + Format(double(size), "#,") + " Bytes";
+  }
+  if (dialogs_.Message(question, "Delete|Cancel", 2) != 1) return;
+  // DeleteTree removes a link to a folder as a link, leaving what it points to.
+  if (e.type == kBrowseFolder) DeleteTree(path + "/");
+  else DeleteFile(path);
+  sel_ = std::max(-1, row - 1);
+  Rebuild();
+  EmptyField();
+  if (sel_ >= 0) first_ = ScrollToShow(first_, sel_, sel_ + 1, rows_);
+  RepaintAll();
+}
 
-  if (result == 1) {
-    folderIO = folder;
+void FileBrowser::NewFolder() {
+  std::vector<FormField> fields(1);
+  fields[0].maxChars = 60;
+  const int b = dialogs_.Form("Add New Folder To|" + Shown(folder_), "", 1, "OK|Cancel", 60, fields);
+  std::string name = fields.empty() ? std::string() : fields[0].text;
+  while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+  const size_t lead = name.find_first_not_of(" \t");
+  name = lead == std::string::npos ? std::string() : name.substr(lead);
+  if (b == 1 && !name.empty() && name != "." && name != "..") {
+    CreateFolders(folder_ + (LooksUtf8(name) ? name : platform::Utf8FromAnsi(name)) + "/");
+    Rebuild();
+  }
+  RepaintAll();
+}
+
+bool FileBrowser::HandleListKeys(const platform::InputState& in) {
+  if (list_.empty() || !in.keyDown) return false;
+  const auto to = NavigationTarget(in.virtualKey, sel_, int(list_.size()), rows_);
+  if (!to) return false;
+  const int wasSel = sel_, wasFirst = first_;
+  sel_ = *to;
+  fieldHasKeyboard_ = false;
+  first_ = ScrollToShow(first_, sel_, sel_ + 1, rows_);
+  if (sel_ != wasSel || first_ != wasFirst) RepaintList();
+  return true;
+}
+
+// Mouse on the list: select, open the selected row, delete, drag; the
+// arrows step one row while held and the wheel scrolls. True when the
+// event was used.
+bool FileBrowser::HandleListMouse(const platform::InputState& in) {
+  const int wasSel = sel_, wasFirst = first_;
+  const Control& lc = gui_.table[size_t(listIndex_)];
+  const int count = int(list_.size());
+  if (in.pressed && lc.Contains(in.mouseX, in.mouseY)) {
+    const int row = first_ + (in.mouseY - lc.y1 - 1) / gui_.fonts.fieldHeight;
+    if (row >= 0 && row < count && row < first_ + rows_) {
+      fieldHasKeyboard_ = false;
+      if (in.heldButton == 2) {
+        sel_ = row;
+        RepaintList();
+        AskDelete(row);
+        return true;
+      }
+      if (in.heldButton == 1) {
+        if (row == sel_) {
+          gui_.ForgetPress();
+          Open(row);
+          return true;
+        }
+        sel_ = row;
+        dragging_ = true;
+        if (!gui_.window.TimerRunning(platform::kTimerRepeat)) gui_.window.SetTimer(platform::kTimerRepeat, 40);
+      }
+    }
+  } else if (dragging_ && in.heldButton == 1 && !in.released) {
+    if (in.mouseY < lc.y1) first_ = std::max(0, first_ - 1);
+    else if (in.mouseY > lc.y2) first_ = std::min(LastFirst(), first_ + 1);
+  }
+  if (in.released || in.heldButton == 0) dragging_ = false;
+  const bool held = in.heldButton == 1 && !in.released;
+  if (held && (in.pressed || (in.timer && in.lastTimer == platform::kTimerRepeat))) {
+    if (gui_.pressedId == kIdBrowserUp) first_ = std::max(0, first_ - 1);
+    else if (gui_.pressedId == kIdBrowserDown) first_ = std::min(LastFirst(), first_ + 1);
+  }
+  if (in.wheelSteps) first_ = std::clamp(first_ - in.wheelSteps, 0, LastFirst());
+  if (sel_ == wasSel && first_ == wasFirst) return false;
+  RepaintList();
+  return true;
+}
+
+// Every other key, and a click on the field, goes to the file-name field.
+void FileBrowser::HandleField(const platform::InputState& in) {
+  const Control& fc = gui_.table[size_t(fieldIndex_)];
+  const bool toField = in.charKey != 0 || in.keyDown ||
+                       (in.heldButton == 1 && (in.pressed || in.moved) && fc.Contains(in.mouseX, in.mouseY));
+  if (!toField) return;
+  if (in.charKey != 0 || in.keyDown || in.pressed) fieldHasKeyboard_ = true;
+  caret_.Edit();
+}
+
+bool FileBrowser::Handle(int id) {
+  const platform::InputState& in = gui_.Input();
+  if (id == kIdButtonBase + 0) {
+    NewFolder();
+    return false;
+  }
+  if (id == kIdButtonBase + 1) {
+    Accept();
     return true;
   }
-  folderIO = entryFolder;
-  fileName = entryName;
+  if (id == kIdButtonBase + 2 || in.charKey == platform::kCharEscape) {
+    result_ = 0;
+    return true;
+  }
+  if (in.timer && in.lastTimer == kTimerCaret) {
+    caret_.Blink();
+    return false;
+  }
+  if (in.charKey == platform::kCharEnter) {
+    if (fieldHasKeyboard_) Accept();
+    else Open(sel_);
+    return result_ >= 0;
+  }
+  if (HandleListKeys(in) || HandleListMouse(in)) return result_ >= 0;
+  HandleField(in);
   return false;
+}
+
+bool FileBrowser::Run() {
+  if (gui_.ctx.Quitting()) return false;
+  {
+    ModalLoop loop(gui_);
+    Build();
+    ChangeFolder(folder_);
+    Control& f = gui_.table[size_t(fieldIndex_)];
+    f.caption = fileName_.substr(0, kMaxFieldText);
+    f.caret = f.anchor = f.selectionEnd = int(f.caption.size());
+    KeepCaretVisible(gui_, f);
+    Gui::KindPainter old = gui_.SetKindPainter(kKindChoiceList, [this](Gui& g, int i) { PaintList(g, i); });
+    gui_.caretField = fieldIndex_;
+    RepaintAll();
+    caret_.Focus(fieldIndex_);
+    int id = 0;
+    while (result_ < 0 && loop.Next(id)) {
+      if (Handle(id)) break;
+    }
+    gui_.window.KillTimer(platform::kTimerRepeat);
+    gui_.SetKindPainter(kKindChoiceList, old);
+  }
+  return result_ == 1;
+}
+
+}  // namespace
+
+bool RunFileBrowser(Gui& gui, WindowDialogs& dialogs, const std::string& title, std::string& folder,
+                    std::string& fileName) {
+  FileBrowser browser(gui, dialogs, title, folder, fileName);
+  if (!browser.Run()) return false;
+  folder = browser.folder();
+  fileName = browser.fileName();
+  return true;
 }
 
 }  // namespace pantrela::widgets

@@ -173,6 +173,60 @@ void Gui::DrawControl(int index) {
   canvas.ClearClip();
 }
 
+void Gui::PaintTab(const Control& c) {
+  const FontDesc& font = fonts[c.font];
+  const int w = c.x2 - c.x1, h = c.y2 - c.y1;
+  bool current = c.id == ctx.screen;
+  uint32_t face = current ? c.foreground : c.background;
+  if (c.state == kStateHover && !current) face = Shade(face, 20);
+  cairo_t* cr = canvas.Cairo();
+  double r = 8;
+  cairo_new_path(cr);
+  cairo_move_to(cr, c.x1, c.y2);
+  cairo_arc(cr, c.x1 + r, c.y1 + r, r, M_PI, 1.5 * M_PI);
+  cairo_arc(cr, c.x2 - r, c.y1 + r, r, 1.5 * M_PI, 2 * M_PI);
+  cairo_line_to(cr, c.x2, c.y2);
+  cairo_close_path(cr);
+  cairo_set_source_rgb(cr, (face & 0xFF) / 255.0, ((face >> 8) & 0xFF) / 255.0, ((face >> 16) & 0xFF) / 255.0);
+  cairo_fill_preserve(cr);
+  cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
+  cairo_set_line_width(cr, 1);
+  cairo_stroke(cr);
+  canvas.DrawText(0, 0, platform::kTextMeasure, 0, font, c.caption);
+  canvas.DrawText(c.x1 + w / 2, c.y1 + (h - canvas.LastTextHeight()) / 2 + 1, platform::kTextCentre, kBlack, font,
+                  c.caption);
+}
+
+void Gui::PaintButton(const Control& c) {
+  const FontDesc& font = fonts[c.font];
+  const int w = c.x2 - c.x1, h = c.y2 - c.y1;
+  uint32_t face = c.background;
+  int shift = 0;
+  if (c.state == kStateLeft || c.state == kStateRight) {
+    face = Shade(face, -30);
+    shift = 1;
+  } else if (c.state == kStateHover) {
+    face = Shade(face, 25);
+  }
+  canvas.FillRect(c.x1, c.y1, c.x2, c.y2, face);
+  canvas.FrameRect(c.x1, c.y1, c.x2, c.y2, Rgb(90, 90, 90), 1);
+  if (IsArrowCaption(c.caption)) {
+    int bw = c.caption.rfind("BIG", 0) == 0 ? 28 : 16;
+    canvas.DrawBitmap(c.caption, c.x1 + (w - bw) / 2 + shift, c.y1 + (h - bw) / 2 + shift, kWhite);
+    return;
+  }
+  canvas.DrawText(0, 0, platform::kTextMeasure, 0, font, c.caption);
+  int tw = canvas.LastTextWidth(), th = canvas.LastTextHeight();
+  int tx = c.x1 + w / 2 - tw / 2 + shift, ty = c.y1 + (h - th) / 2 + shift;
+  canvas.DrawText(tx, ty, platform::kTextLeft, c.foreground, font, c.caption);
+  int pos = c.accelerator >= 100 ? c.accelerator - 100 : c.accelerator;
+  if (pos > 0 && pos <= int(c.caption.size())) {
+    int before = canvas.TextWidth(font, std::string_view(c.caption).substr(0, size_t(pos - 1)));
+    int letter = canvas.TextWidth(font, std::string_view(c.caption).substr(size_t(pos - 1), 1));
+    canvas.FillRect(tx + before, ty + th - 2, tx + before + letter, ty + th - 1, c.foreground);
+  }
+}
+
 void Gui::PaintByKind(const Control& c, int index) {
   const FontDesc& font = fonts[c.font];
   int w = c.x2 - c.x1, h = c.y2 - c.y1;
@@ -180,56 +234,12 @@ void Gui::PaintByKind(const Control& c, int index) {
     case kKindFill:
       canvas.FillRect(c.x1, c.y1, c.x2, c.y2, c.background);
       break;
-    case kKindTab: {
-      bool current = c.id == ctx.screen;
-      uint32_t face = current ? c.foreground : c.background;
-      if (c.state == kStateHover && !current) face = Shade(face, 20);
-      cairo_t* cr = canvas.Cairo();
-      double r = 8;
-      cairo_new_path(cr);
-      cairo_move_to(cr, c.x1, c.y2);
-      cairo_arc(cr, c.x1 + r, c.y1 + r, r, M_PI, 1.5 * M_PI);
-      cairo_arc(cr, c.x2 - r, c.y1 + r, r, 1.5 * M_PI, 2 * M_PI);
-      cairo_line_to(cr, c.x2, c.y2);
-      cairo_close_path(cr);
-      cairo_set_source_rgb(cr, (face & 0xFF) / 255.0, ((face >> 8) & 0xFF) / 255.0, ((face >> 16) & 0xFF) / 255.0);
-      cairo_fill_preserve(cr);
-      cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
-      cairo_set_line_width(cr, 1);
-      cairo_stroke(cr);
-      canvas.DrawText(0, 0, platform::kTextMeasure, 0, font, c.caption);
-      canvas.DrawText(c.x1 + w / 2, c.y1 + (h - canvas.LastTextHeight()) / 2 + 1, platform::kTextCentre, kBlack, font,
-                      c.caption);
+    case kKindTab:
+      PaintTab(c);
       break;
-    }
-    case kKindButton: {
-      uint32_t face = c.background;
-      int shift = 0;
-      if (c.state == kStateLeft || c.state == kStateRight) {
-        face = Shade(face, -30);
-        shift = 1;
-      } else if (c.state == kStateHover) {
-        face = Shade(face, 25);
-      }
-      canvas.FillRect(c.x1, c.y1, c.x2, c.y2, face);
-      canvas.FrameRect(c.x1, c.y1, c.x2, c.y2, Rgb(90, 90, 90), 1);
-      if (IsArrowCaption(c.caption)) {
-        int bw = c.caption.rfind("BIG", 0) == 0 ? 28 : 16;
-        canvas.DrawBitmap(c.caption, c.x1 + (w - bw) / 2 + shift, c.y1 + (h - bw) / 2 + shift, kWhite);
-        break;
-      }
-      canvas.DrawText(0, 0, platform::kTextMeasure, 0, font, c.caption);
-      int tw = canvas.LastTextWidth(), th = canvas.LastTextHeight();
-      int tx = c.x1 + w / 2 - tw / 2 + shift, ty = c.y1 + (h - th) / 2 + shift;
-      canvas.DrawText(tx, ty, platform::kTextLeft, c.foreground, font, c.caption);
-      int pos = c.accelerator >= 100 ? c.accelerator - 100 : c.accelerator;
-      if (pos > 0 && pos <= int(c.caption.size())) {
-        int before = canvas.TextWidth(font, std::string_view(c.caption).substr(0, size_t(pos - 1)));
-        int letter = canvas.TextWidth(font, std::string_view(c.caption).substr(size_t(pos - 1), 1));
-        canvas.FillRect(tx + before, ty + th - 2, tx + before + letter, ty + th - 1, c.foreground);
-      }
+    case kKindButton:
+      PaintButton(c);
       break;
-    }
     case kKindText: {
       int x = c.align == 1 ? c.x2 : c.align == 2 ? c.x1 + w / 2 : c.x1;
       int mode = c.align == 1 ? platform::kTextRight : c.align == 2 ? platform::kTextCentre : platform::kTextLeft;
@@ -255,7 +265,6 @@ void Gui::PaintByKind(const Control& c, int index) {
       canvas.DrawBitmap(c.caption, c.x1, c.y1, int(c.background));
       break;
     case kKindSnapshot:
-    case kKindSnapshot2:
       canvas.PutSnapshot(c.x1, c.y1, c.x2, c.y2);
       break;
     case kKindFramedFill:

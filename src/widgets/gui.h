@@ -86,7 +86,6 @@ enum ControlKind : int {
   kKindFramedFill = 15,  // filled with the foreground, framed with the background colour
   kKindTextField = 16,   // single-line text field (widgets/text_field.h)
   kKindDropList = 18,    // the drop-down list of PopupList (drawn by the dialog)
-  kKindSnapshot2 = 19,
   kKindCheckBox = 20,    // white square, "CHECKED_BOX" when value != 0
   kKindPicture = 24,     // picture scaled into the rectangle, caption below it
 };
@@ -181,7 +180,6 @@ class Gui {
   void ShowBuffer(int x, int y, int w, int h);
   void ShowAll() { ShowBuffer(0, 0, Width(), Height()); }
   void ShowControl(int index);
-  void SnapshotWindow() { canvas.Snapshot(); }
   void PutSnapshot(int x1, int y1, int x2, int y2) { canvas.PutSnapshot(x1, y1, x2, y2); }
   // A painter for a kind the generic painter does not draw (called clipped
   // to the control). Returns the previous one.
@@ -221,6 +219,8 @@ class Gui {
  private:
   void TrackPointer(int& result);
   void PaintByKind(const Control& c, int index);
+  void PaintTab(const Control& c);
+  void PaintButton(const Control& c);
 
   std::vector<std::vector<Control>> saved_;
   std::map<int, KindPainter> painters_;

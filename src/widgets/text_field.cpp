@@ -100,38 +100,58 @@ void DrawTextField(Gui& gui, int index, bool caretShown) {
   cv.ClearClip();
 }
 
-void EditTextField(Gui& gui, int index, int& caretFlag) {
-  if (index < 0 || size_t(index) >= gui.table.size()) return;
-  platform::InputState& in = gui.Input();
-  bool changed = false;
-  {
-    Control& c = gui.table[size_t(index)];
-    Clamp(c);
-    const int len = int(c.caption.size());
-    const int max = Maximum(c);
-    auto moveTo = [&](int pos) {
-      c.caret = std::clamp(pos, 0, int(c.caption.size()));
-      c.selectionEnd = c.caret;
-      if (!in.shift) c.anchor = c.caret;
-      changed = true;
-    };
-    if (in.keyDown && in.virtualKey) {
-      switch (in.virtualKey) {
-        case platform::kVkLeft: moveTo(c.caret - 1); break;
-        case platform::kVkRight: moveTo(c.caret + 1); break;
-        case platform::kVkHome: moveTo(0); break;
-        case platform::kVkEnd: moveTo(len); break;
-        case platform::kVkDelete:
-          if (HasSelection(c)) DeleteSelection(c);
-          else if (c.caret < len) c.caption.erase(size_t(c.caret), 1);
-          c.anchor = c.selectionEnd = c.caret;
-          changed = true;
-          break;
-        default: break;
-      }
-    }
-    int ch = in.charKey;
-    if (ch == 8) {
+namespace {
+
+// Left, Right, Home, End and Delete; true when the field changed.
+bool ApplyVirtualKey(Control& c, const platform::InputState& in) {
+  if (!in.keyDown || !in.virtualKey) return false;
+  const int len = int(c.caption.size());
+  auto moveTo = [&](int pos) {
+    c.caret = std::clamp(pos, 0, len);
+    c.selectionEnd = c.caret;
+    if (!in.shift) c.anchor = c.caret;
+    return true;
+  };
+  switch (in.virtualKey) {
+    case platform::kVkLeft: return moveTo(c.caret - 1);
+    case platform::kVkRight: return moveTo(c.caret + 1);
+    case platform::kVkHome: return moveTo(0);
+    case platform::kVkEnd: return moveTo(len);
+    case platform::kVkDelete:
+      if (HasSelection(c)) DeleteSelection(c);
+      else if (c.caret < len) c.caption.erase(size_t(c.caret), 1);
+      c.anchor = c.selectionEnd = c.caret;
+      return true;
+    default: return false;
+  }
+}
+
+// Ctrl+X, Ctrl+C and Ctrl+V.
+bool ApplyClipboardKey(Control& c, int ch) {
+  constexpr int kCtrlC = 3, kCtrlV = 22, kCtrlX = 24;
+  if (ch == kCtrlX || ch == kCtrlC) {
+    if (!HasSelection(c)) return false;
+    CopyToClipboard(SelectedText(c));
+    if (ch == kCtrlX) DeleteSelection(c);
+    return true;
+  }
+  if (ch != kCtrlV) return false;
+  if (HasSelection(c)) DeleteSelection(c);
+  const std::string clip = ClipboardText();
+  for (unsigned char k : clip) {
+    if (k < 32 || int(c.caption.size()) >= Maximum(c)) break;
+    c.caption.insert(size_t(c.caret), 1, char(k));
+    ++c.caret;
+  }
+  c.anchor = c.selectionEnd = c.caret;
+  return true;
+}
+
+// Backspace, Esc, Ctrl+A, the clipboard keys and typed characters.
+bool ApplyCharacter(Control& c, const platform::InputState& in) {
+  const int ch = in.charKey, len = int(c.caption.size());
+  switch (ch) {
+    case platform::kCharBackspace:
       if (HasSelection(c)) {
         DeleteSelection(c);
       } else if (c.caret > 0) {
@@ -139,77 +159,71 @@ void EditTextField(Gui& gui, int index, int& caretFlag) {
         --c.caret;
       }
       c.anchor = c.selectionEnd = c.caret;
-      changed = true;
-    } else if (ch == 27) {
+      return true;
+    case platform::kCharEscape:
       c.caption.clear();
       c.caret = c.anchor = c.selectionEnd = c.firstVisible = 0;
-      changed = true;
-    } else if (ch == 1) {
+      return true;
+    case platform::kCharCtrlA:
       c.anchor = 0;
       c.caret = c.selectionEnd = len;
-      changed = true;
-    } else if (ch == 24 || ch == 3) {
-      if (HasSelection(c)) {
-        CopyToClipboard(SelectedText(c));
-        if (ch == 24) DeleteSelection(c);
-        changed = true;
-      }
-    } else if (ch == 22) {
-      if (HasSelection(c)) DeleteSelection(c);
-      std::string clip = ClipboardText();
-      for (unsigned char k : clip) {
-        if (k < 32 || int(c.caption.size()) >= max) break;
-        c.caption.insert(size_t(c.caret), 1, char(k));
-        ++c.caret;
-      }
-      c.anchor = c.selectionEnd = c.caret;
-      changed = true;
-    } else if (ch >= 32 && !in.ctrl) {
-      // A full field takes nothing, not even over a selection.
-      if (len < max) {
-        if (HasSelection(c)) DeleteSelection(c);
-        c.caption.insert(size_t(c.caret), 1, char(ch));
-        ++c.caret;
-        c.anchor = c.selectionEnd = c.caret;
-        changed = true;
-      }
-    }
+      return true;
+    default: break;
   }
+  if (ApplyClipboardKey(c, ch)) return true;
+  // A full field takes nothing, not even over a selection.
+  if (ch < platform::kCharSpace || in.ctrl || len >= Maximum(c)) return false;
+  if (HasSelection(c)) DeleteSelection(c);
+  c.caption.insert(size_t(c.caret), 1, char(ch));
+  ++c.caret;
+  c.anchor = c.selectionEnd = c.caret;
+  return true;
+}
 
-  // Mouse: a press inside the field selects with the pointer until release.
-  {
-    Control& c = gui.table[size_t(index)];
-    if (in.pressed && in.heldButton == 1 && c.Contains(in.mouseX, in.mouseY) && in.mouseX > c.x1 + 4) {
-      bool anchored = false;
-      for (;;) {
-        Control& f = gui.table[size_t(index)];
-        int len = int(f.caption.size());
-        if (in.mouseX < f.x1) f.caret = std::max(0, f.caret - 1);
-        else if (in.mouseX > f.x2) f.caret = std::min(len, f.caret + 1);
-        else f.caret = PositionAt(gui, f, in.mouseX);
-        if (!anchored) {
-          f.anchor = f.caret;
-          anchored = true;
-        }
-        f.selectionEnd = f.caret;
-        KeepCaretVisible(gui, f);
-        DrawTextField(gui, index, true);
-        gui.ShowControl(index);
-        caretFlag = -1;
-        if (in.released || in.heldButton == 0 || gui.ctx.Quitting()) break;
-        // Keeps moving while the pointer stays outside the field.
-        if (!gui.window.TimerRunning(platform::kTimerRepeat)) gui.window.SetTimer(platform::kTimerRepeat, 40);
-        if (!gui.window.Pump(true)) break;
-      }
-      gui.window.KillTimer(platform::kTimerRepeat);
-      gui.ForgetPress();
-      return;
+// A press inside the field selects with the pointer until the release.
+void SelectWithPointer(Gui& gui, int index, int& caretFlag) {
+  platform::InputState& in = gui.Input();
+  bool anchored = false;
+  for (;;) {
+    Control& f = gui.table[size_t(index)];
+    const int len = int(f.caption.size());
+    if (in.mouseX < f.x1) f.caret = std::max(0, f.caret - 1);
+    else if (in.mouseX > f.x2) f.caret = std::min(len, f.caret + 1);
+    else f.caret = PositionAt(gui, f, in.mouseX);
+    if (!anchored) {
+      f.anchor = f.caret;
+      anchored = true;
     }
+    f.selectionEnd = f.caret;
+    KeepCaretVisible(gui, f);
+    DrawTextField(gui, index, true);
+    gui.ShowControl(index);
+    caretFlag = -1;
+    if (in.released || in.heldButton == 0 || gui.ctx.Quitting()) break;
+    // Keeps moving while the pointer stays outside the field.
+    if (!gui.window.TimerRunning(platform::kTimerRepeat)) gui.window.SetTimer(platform::kTimerRepeat, 40);
+    if (!gui.window.Pump(true)) break;
   }
+  gui.window.KillTimer(platform::kTimerRepeat);
+  gui.ForgetPress();
+}
 
+}  // namespace
+
+void EditTextField(Gui& gui, int index, int& caretFlag) {
+  if (index < 0 || size_t(index) >= gui.table.size()) return;
+  const platform::InputState& in = gui.Input();
+  Clamp(gui.table[size_t(index)]);
+  bool changed = ApplyVirtualKey(gui.table[size_t(index)], in);
+  changed = ApplyCharacter(gui.table[size_t(index)], in) || changed;
+
+  const Control& c = gui.table[size_t(index)];
+  if (in.pressed && in.heldButton == 1 && c.Contains(in.mouseX, in.mouseY) && in.mouseX > c.x1 + 4) {
+    SelectWithPointer(gui, index, caretFlag);
+    return;
+  }
   if (changed) {
-    Control& c = gui.table[size_t(index)];
-    KeepCaretVisible(gui, c);
+    KeepCaretVisible(gui, gui.table[size_t(index)]);
     DrawTextField(gui, index, true);
     gui.ShowControl(index);
     caretFlag = -1;

@@ -3,320 +3,552 @@
 #include <algorithm>
 
 #include "widgets/file_browser.h"
+#include "widgets/list_widgets.h"
 #include "widgets/text_field.h"
 
 namespace pantrela::widgets {
 namespace {
 
+using platform::InputState;
+
 constexpr int kLineStep = 24;  // message lines: 1.2 x 20
 constexpr int kRow = 23;       // list rows: 1.15 x 20
 
-int Upper(int c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
+bool KeyDown(const InputState& in, int vk) { return in.keyDown && in.virtualKey == vk; }
 
-bool KeyDown(const platform::InputState& in, int vk) { return in.keyDown && in.virtualKey == vk; }
+int WidestText(Gui& gui, int font, const std::vector<std::string>& texts) {
+  int widest = 0;
+  for (const auto& t : texts) widest = std::max(widest, gui.canvas.TextWidth(gui.fonts[font], t));
+  return widest;
+}
+
+// A row of buttons kIdButtonBase + i, each `width` wide and 28 high.
+void AddButtonRow(Gui& gui, int& n, const std::vector<std::string>& captions, int left, int top, int width,
+                  int accelerator) {
+  for (int i = 0; i < int(captions.size()); ++i)
+    gui.AddControl(n, {.id = kIdButtonBase + i, .kind = kKindButton, .x1 = left + i * width, .y1 = top,
+                       .x2 = left + (i + 1) * width, .y2 = top + 28, .foreground = kBlack, .background = kButtonFace,
+                       .font = kFontButton, .accelerator = accelerator, .caption = captions[size_t(i)]});
+}
+
+// The message box and input form: message lines, fields with their
+// captions and a row of buttons.
+class PopupForm {
+ public:
+  PopupForm(Gui& gui, FieldRecord& record, const std::string& message, const std::string& captions,
+            int defaultButton, const std::string& buttons, int fieldLength);
+  // The number of the button chosen, or 0 when the program quit first.
+  int Run();
+
+ private:
+  void Measure();
+  void PrepareRecord();
+  void Build();
+  void AddFields(int& n);
+  // One event; true when the form ends.
+  bool Handle(int id);
+  void MoveFocus(int to);
+  int FieldAt(int x, int y) const;
+  void CopyBack();
+
+  Gui& gui_;
+  FieldRecord& record_;
+  const std::vector<std::string> lines_, caps_, buttons_;
+  const int defaultButton_, fieldLength_;
+  int nF_ = 0, common_ = 0;
+  int capW_ = 0, fieldW_ = 0, bW_ = 0, W_ = 0, H_ = 0, left_ = 0, top_ = 0;
+  std::vector<int> fieldIndex_;
+  int focus_ = 0, chosen_ = 0;
+  FieldCaret caret_;
+};
+
+PopupForm::PopupForm(Gui& gui, FieldRecord& record, const std::string& message, const std::string& captions,
+                     int defaultButton, const std::string& buttons, int fieldLength)
+    : gui_(gui),
+      record_(record),
+      lines_(SplitList(message)),
+      caps_(captions.empty() ? std::vector<std::string>{} : SplitList(captions)),
+      buttons_(SplitList(buttons)),
+      defaultButton_(defaultButton),
+      fieldLength_(fieldLength),
+      caret_(gui) {}
+
+void PopupForm::Measure() {
+  nF_ = std::min(int(caps_.size()), kFieldRecordEntries - 1);
+  // Every caption is measured whole, the last one included.
+  const int msgW = WidestText(gui_, kFontMessage, lines_);
+  if (!caps_.empty()) {
+    std::vector<std::string> shown(caps_.begin(), caps_.begin() + nF_);
+    capW_ = WidestText(gui_, kFontMessage, shown) + 10;
+  }
+  bW_ = std::max(WidestText(gui_, kFontButton, buttons_) + 20, 80);
+  if (caps_.empty() && fieldLength_ != 0) nF_ = 1;
+  const bool prefill = fieldLength_ >= 100;
+  common_ = std::clamp(prefill ? fieldLength_ - 100 : fieldLength_, 0, kMaxFieldText);
+  const int FH = gui_.fonts.fieldHeight, cw = gui_.Width(), ch = gui_.Height();
+  if (nF_ > 0) {
+    fieldW_ = std::min(cw - capW_ - 120,
+                       gui_.canvas.TextWidth(gui_.fonts[kFontScreen], std::string(size_t(common_ + 1), 'X')));
+    fieldW_ = std::max(fieldW_, 20);
+  }
+  const int nL = int(lines_.size()), nB = int(buttons_.size());
+  H_ = kLineStep * nL + 28 + (10 + FH) * nF_ + 55;
+  W_ = 40 + std::max({nB * bW_, nF_ > 0 ? capW_ + fieldW_ + 15 : 0, msgW});
+  left_ = cw / 2 - W_ / 2;
+  top_ = ch / 2 - H_ / 2 + 10;
+}
+
+void PopupForm::PrepareRecord() {
+  const bool prefill = fieldLength_ >= 100;
+  for (int i = 0; i < nF_; ++i) {
+    FieldEntry& e = record_[size_t(i)];
+    if (!prefill) e = FieldEntry{};
+    int max = e.maxChars > 0 ? std::min(e.maxChars, kMaxFieldText) : common_;
+    if (int(e.text.size()) > max) e.text.resize(size_t(max));
+  }
+}
+
+void PopupForm::Build() {
+  int n = 0;
+  gui_.AddModalBox(n, left_, top_, W_, H_);
+  for (int i = 0; i < int(lines_.size()); ++i) {
+    const int y = top_ + kLineStep * i + 12;
+    gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left_, .y1 = y, .x2 = left_ + W_,
+                        .y2 = y + kLineStep, .foreground = kBlack, .font = kFontMessage,
+                        .caption = lines_[size_t(i)], .align = 2});
+  }
+  AddFields(n);
+  const int FH = gui_.fonts.fieldHeight, nB = int(buttons_.size());
+  const int buttonsTop = top_ + kLineStep * int(lines_.size()) + 30 + (10 + FH) * nF_ + 10;
+  AddButtonRow(gui_, n, buttons_, gui_.Width() / 2 - (nB * bW_) / 2, buttonsTop, bW_, nF_ == 0 ? 1 : 0);
+  gui_.AddControl(n, {.id = kIdEnd});
+  for (int k : fieldIndex_) KeepCaretVisible(gui_, gui_.table[size_t(k)]);
+}
+
+void PopupForm::AddFields(int& n) {
+  platform::Canvas& cv = gui_.canvas;
+  const int FH = gui_.fonts.fieldHeight;
+  const int fieldsTop = top_ + kLineStep * int(lines_.size()) + 30;
+  const int blockLeft = gui_.Width() / 2 - (capW_ + fieldW_) / 2, fieldLeft = blockLeft + capW_;
+  for (int i = 0; i < nF_; ++i) {
+    const int fy = fieldsTop + i * (10 + FH);
+    if (i < int(caps_.size()) && !caps_[size_t(i)].empty()) {
+      cv.DrawText(0, 0, platform::kTextMeasure, 0, gui_.fonts[kFontMessage], caps_[size_t(i)]);
+      const int ty = fy + (FH - cv.LastTextHeight()) / 2;
+      gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = blockLeft - 5, .y1 = ty,
+                          .x2 = fieldLeft - 10, .y2 = ty + cv.LastTextHeight(), .foreground = kBlack,
+                          .font = kFontMessage, .caption = caps_[size_t(i)], .align = 1});
+    }
+    const FieldEntry& e = record_[size_t(i)];
+    const int k = gui_.AddControl(n, {.id = kIdFieldBase + i, .kind = kKindTextField, .x1 = fieldLeft, .y1 = fy,
+                                      .x2 = fieldLeft + fieldW_, .y2 = fy + FH, .foreground = e.textColour,
+                                      .background = e.backColour, .font = kFontScreen, .caption = e.text});
+    Control& f = gui_.table[size_t(k)];
+    f.maxLength = e.maxChars > 0 ? std::min(e.maxChars, kMaxFieldText) : common_;
+    f.caret = f.anchor = f.selectionEnd = int(f.caption.size());
+    fieldIndex_.push_back(k);
+  }
+}
+
+int PopupForm::Run() {
+  if (gui_.ctx.Quitting()) return 0;
+  Measure();
+  PrepareRecord();
+  {
+    ModalLoop loop(gui_);
+    Build();
+    gui_.caretField = nF_ > 0 ? fieldIndex_[0] : -1;
+    gui_.DrawAllControls();
+    gui_.ShowAll();
+    if (nF_ > 0) caret_.Focus(fieldIndex_[0]);
+    int id = 0;
+    while (loop.Next(id)) {
+      if (Handle(id)) break;
+    }
+    CopyBack();
+  }
+  return chosen_;
+}
+
+bool PopupForm::Handle(int id) {
+  const InputState& in = gui_.Input();
+  if (id >= kIdButtonBase && id < kIdButtonBase + int(buttons_.size())) {
+    chosen_ = id - (kIdButtonBase - 1);
+    return true;
+  }
+  const bool enter = in.charKey == platform::kCharEnter;
+  if (nF_ == 0) {
+    if (enter) chosen_ = defaultButton_;
+    return enter;
+  }
+  if (in.timer && in.lastTimer == kTimerCaret) {
+    caret_.Blink();
+    return false;
+  }
+  const bool tab = in.charKey == platform::kCharTab;
+  if (KeyDown(in, platform::kVkUp) || (tab && in.shift)) {
+    if (focus_ > 0) MoveFocus(focus_ - 1);
+    return false;
+  }
+  if (KeyDown(in, platform::kVkDown) || tab || enter) {
+    if (focus_ < nF_ - 1) {
+      MoveFocus(focus_ + 1);
+    } else if (enter) {
+      chosen_ = defaultButton_;
+      return true;
+    }
+    return false;
+  }
+  if (in.pressed && in.heldButton == 1) {
+    const int clicked = FieldAt(in.mouseX, in.mouseY);
+    if (clicked >= 0 && clicked != focus_) {
+      MoveFocus(clicked);
+      return false;
+    }
+  }
+  caret_.Edit();
+  return false;
+}
+
+int PopupForm::FieldAt(int x, int y) const {
+  int clicked = -1;
+  for (int i = 0; i < nF_; ++i)
+    if (gui_.table[size_t(fieldIndex_[size_t(i)])].Contains(x, y)) clicked = i;
+  return clicked;
+}
+
+void PopupForm::MoveFocus(int to) {
+  if (to == focus_) return;
+  caret_.Show(false);
+  focus_ = to;
+  Control& f = gui_.table[size_t(fieldIndex_[size_t(focus_)])];
+  f.caret = f.anchor = f.selectionEnd = int(f.caption.size());
+  KeepCaretVisible(gui_, f);
+  caret_.Focus(fieldIndex_[size_t(focus_)]);
+}
+
+// The texts go back to the field record whichever way the form ended.
+void PopupForm::CopyBack() {
+  for (int i = 0; i < nF_; ++i) {
+    record_[size_t(i)].index = i;
+    record_[size_t(i)].text = gui_.table[size_t(fieldIndex_[size_t(i)])].caption;
+  }
+  record_[size_t(nF_)].index = -1;
+}
+
+// The choice list: a prompt, every choice in one list, and buttons.
+class ChoiceList {
+ public:
+  ChoiceList(Gui& gui, const std::string& prompt, const std::vector<std::string>& choices,
+             const std::string& buttons, int selected);
+  // The number of the button chosen (0 when the program quit first) and the
+  // selected row.
+  int Run();
+  int selected() const { return sel_; }
+
+ private:
+  void Build();
+  void PaintList(Gui& g, int index);
+  void RedrawList();
+  void Handle(const InputState& in);
+
+  Gui& gui_;
+  std::vector<std::string> choices_;
+  const std::vector<std::string> lines_, buttons_;
+  int sel_ = 0, listIndex_ = -1;
+  bool dragging_ = false;
+};
+
+ChoiceList::ChoiceList(Gui& gui, const std::string& prompt, const std::vector<std::string>& choices,
+                       const std::string& buttons, int selected)
+    : gui_(gui), lines_(SplitList(prompt)), buttons_(SplitList(buttons)) {
+  for (size_t i = 0; i < choices.size() && i < size_t(kMaxChoices); ++i)
+    choices_.push_back(choices[i].substr(0, kMaxChoiceText));
+  sel_ = std::clamp(selected, 0, std::max(0, int(choices_.size()) - 1));
+}
+
+void ChoiceList::Build() {
+  const int count = int(choices_.size()), nB = int(buttons_.size()), pl = int(lines_.size());
+  const int bW = WidestText(gui_, kFontButton, buttons_) + 20;
+  const int W = 40 + std::max({WidestText(gui_, kFontMessage, lines_), WidestText(gui_, kFontList, choices_) + 40,
+                               nB * bW});
+  const int H = kRow * pl + kRow * count + 28 + 50;
+  const int cw = gui_.Width(), ch = gui_.Height();
+  const int left = cw / 2 - W / 2, top = ch / 2 - H / 2;
+  int n = 0;
+  gui_.AddModalBox(n, left, top, W, H);
+  for (int i = 0; i < pl; ++i)
+    gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + 10 + kRow * i,
+                        .x2 = left + W, .y2 = top + 10 + kRow * (i + 1), .foreground = kBlack,
+                        .font = kFontMessage, .caption = lines_[size_t(i)], .align = 2});
+  const int listTop = top + kRow * pl + 17, listBottom = listTop + kRow * count;
+  listIndex_ = gui_.AddControl(n, {.id = kIdChoiceList, .kind = kKindChoiceList, .x1 = left + 20, .y1 = listTop,
+                                   .x2 = left + W - 20, .y2 = listBottom, .foreground = kBlack,
+                                   .background = kWhite, .font = kFontList});
+  AddButtonRow(gui_, n, buttons_, cw / 2 - (nB * bW) / 2, listBottom + 11, bW, 0);
+  gui_.AddControl(n, {.id = kIdEnd});
+}
+
+void ChoiceList::PaintList(Gui& g, int index) {
+  const Control& c = g.table[size_t(index)];
+  g.canvas.FramedFill(c.x1, c.y1 - 1, c.x2, c.y2 + 1, kWhite, kFrameColour);
+  for (int r = 0; r < int(choices_.size()); ++r) {
+    const int y = c.y1 + kRow * r;
+    const bool on = r == sel_;
+    if (on) g.canvas.FillRect(c.x1 + 1, y, c.x2 - 1, y + kRow, kNavy);
+    g.canvas.DrawText(c.x1 + 20, y + 1, platform::kTextLeft, on ? kWhite : kBlack, g.fonts[kFontList],
+                      choices_[size_t(r)]);
+  }
+}
+
+void ChoiceList::RedrawList() {
+  const Control& c = gui_.table[size_t(listIndex_)];
+  gui_.canvas.SetClip(c.x1, c.y1 - 1, c.x2, c.y2 + 1);
+  gui_.DrawControl(listIndex_);
+  gui_.canvas.ClearClip();
+  gui_.ShowBuffer(c.x1, c.y1 - 1, c.x2 - c.x1 + 1, c.y2 - c.y1 + 3);
+}
+
+void ChoiceList::Handle(const InputState& in) {
+  const int count = int(choices_.size());
+  if (count == 0) return;
+  // Page Up and Page Down go to the ends, like Home and End.
+  if (in.keyDown) {
+    if (auto to = NavigationTarget(in.virtualKey, sel_, count, count)) sel_ = *to;
+  }
+  const Control& list = gui_.table[size_t(listIndex_)];
+  if (in.pressed && in.heldButton == 1 && list.Contains(in.mouseX, in.mouseY)) dragging_ = true;
+  if (dragging_ && in.heldButton == 1 && !in.released) {
+    // Above or below the list the selection walks one row per message.
+    if (in.mouseY < list.y1) sel_ = std::max(0, sel_ - 1);
+    else if (in.mouseY >= list.y2) sel_ = std::min(count - 1, sel_ + 1);
+    else sel_ = std::clamp((in.mouseY - list.y1) / kRow, 0, count - 1);
+    if (!gui_.window.TimerRunning(platform::kTimerRepeat)) gui_.window.SetTimer(platform::kTimerRepeat, 40);
+  }
+  if (in.released || in.heldButton == 0) dragging_ = false;
+}
+
+int ChoiceList::Run() {
+  if (gui_.ctx.Quitting()) return 0;
+  int button = 0;
+  {
+    ModalLoop loop(gui_);
+    Build();
+    Gui::KindPainter old = gui_.SetKindPainter(kKindChoiceList, [this](Gui& g, int i) { PaintList(g, i); });
+    gui_.DrawAllControls();
+    gui_.ShowAll();
+    int id = 0;
+    while (loop.Next(id)) {
+      if (id >= kIdButtonBase && id < kIdButtonBase + int(buttons_.size())) {
+        button = id - (kIdButtonBase - 1);
+        break;
+      }
+      const int was = sel_;
+      Handle(gui_.Input());
+      if (sel_ != was) RedrawList();
+    }
+    gui_.window.KillTimer(platform::kTimerRepeat);
+    gui_.SetKindPainter(kKindChoiceList, old);
+  }
+  return button;
+}
+
+// The drop-down list: entries (a leading "|" makes a bold heading) with a
+// scroll bar when they do not all fit.
+class DropList {
+ public:
+  DropList(Gui& gui, const std::vector<std::string>& entries, int x, int y, int width);
+  // The index chosen, or -1.
+  int Run();
+
+ private:
+  void Build();
+  void PaintList(Gui& g, int index);
+  void Paint();
+  void PlaceThumb();
+  // One event; true when the list ends.
+  bool Handle(int id, const InputState& in);
+  void HandleKeys(const InputState& in);
+  void HandleScrollBar(const InputState& in);
+  int LastFirst() const { return std::max(0, count_ - rows_); }
+
+  Gui& gui_;
+  std::vector<std::string> entries_;
+  int count_ = 0, rows_ = 0;
+  bool scroll_ = false;
+  int x0_ = 0, y0_ = 0, W_ = 0, listH_ = 0, listRight_ = 0;
+  int listIndex_ = -1, thumbIndex_ = -1, lastIndex_ = 0;
+  int sel_ = -1, first_ = 0, result_ = -1;
+  bool thumbDrag_ = false;
+  int grab_ = 0;
+};
+
+bool IsHeading(const std::string& e) { return !e.empty() && e[0] == '|'; }
+std::string_view ShownEntry(const std::string& e) {
+  return IsHeading(e) ? std::string_view(e).substr(1) : std::string_view(e);
+}
+
+DropList::DropList(Gui& gui, const std::vector<std::string>& entries, int x, int y, int width) : gui_(gui) {
+  for (const auto& e : entries) entries_.push_back(e.substr(0, kMaxDropText));
+  count_ = int(entries_.size());
+  const int cw = gui.Width(), ch = gui.Height();
+  rows_ = std::min(count_, std::max(10, (ch - y - 20) / kRow));
+  scroll_ = count_ > rows_;
+  int widest = 0;
+  for (const auto& e : entries_)
+    widest = std::max(widest, gui.canvas.TextWidth(gui.fonts[IsHeading(e) ? kFontListBold : kFontList], ShownEntry(e)));
+  W_ = std::max(width - 10, widest + 10 + (scroll_ ? 22 : 0));
+  x0_ = x - 1;
+  y0_ = std::max(y, 64);
+  if (x0_ + W_ > cw - 20) x0_ = cw - 20 - W_;
+  x0_ = std::max(0, x0_);
+  listH_ = std::max(1, rows_) * kRow;
+  listRight_ = x0_ + W_ - (scroll_ ? 22 : 0);
+}
+
+void DropList::Build() {
+  int n = 0;
+  gui_.AddControl(n, {.id = kIdTopBar, .x2 = gui_.Width(), .y2 = 44});
+  listIndex_ = gui_.AddControl(n, {.id = kIdDropList, .kind = kKindDropList, .x1 = x0_, .y1 = y0_, .x2 = listRight_,
+                                   .y2 = y0_ + listH_ + 2, .foreground = kBlack, .background = kWhite,
+                                   .font = kFontList});
+  if (scroll_) {
+    const int trackTop = y0_ + 22, trackBottom = y0_ + listH_ + 2 - 22;
+    const Control arrow{.kind = kKindButton, .x1 = listRight_, .x2 = x0_ + W_, .foreground = kBlack,
+                        .background = kButtonFace, .font = kFontList};
+    Control up = arrow, thumb = arrow, down = arrow;
+    up.id = kIdScrollUp, up.y1 = y0_, up.y2 = y0_ + 22, up.caption = "ARROW_UP";
+    thumb.id = kIdScrollThumb, thumb.y1 = trackTop, thumb.y2 = trackTop + 20;
+    down.id = kIdScrollDown, down.y1 = trackBottom, down.y2 = trackBottom + 22, down.caption = "ARROW_DOWN";
+    gui_.AddControl(n, up);
+    thumbIndex_ = gui_.AddControl(n, thumb);
+    gui_.AddControl(n, down);
+  }
+  lastIndex_ = gui_.AddControl(n, {.id = kIdEnd});
+  PlaceThumb();
+}
+
+void DropList::PlaceThumb() {
+  if (!scroll_) return;
+  const int trackTop = y0_ + 22, trackH = std::max(1, listH_ + 2 - 44);
+  const ScrollThumb t = ScrollThumb::Place(trackTop, trackH, count_, rows_, first_);
+  Control& c = gui_.table[size_t(thumbIndex_)];
+  c.y1 = t.top;
+  c.y2 = t.top + t.height;
+}
+
+void DropList::PaintList(Gui& g, int index) {
+  const Control& c = g.table[size_t(index)];
+  g.canvas.FramedFill(c.x1, c.y1, c.x2, c.y2, kWhite, kFrameColour);
+  for (int r = 0; r < rows_ && first_ + r < count_; ++r) {
+    const int i = first_ + r, ry = c.y1 + 1 + kRow * r;
+    const std::string& e = entries_[size_t(i)];
+    const bool on = i == sel_;
+    if (on) g.canvas.FillRect(c.x1 + 1, ry, c.x2 - 1, ry + kRow, kNavy);
+    g.canvas.DrawText(c.x1 + 5, ry + 1, platform::kTextLeft, on ? kWhite : kBlack,
+                      g.fonts[IsHeading(e) ? kFontListBold : kFontList], ShownEntry(e));
+  }
+}
+
+void DropList::Paint() {
+  if (scroll_) {
+    const Control& list = gui_.table[size_t(listIndex_)];
+    gui_.canvas.FramedFill(listRight_, y0_, x0_ + W_, list.y2, Rgb(220, 220, 220), kFrameColour);
+  }
+  for (int i = 1; i < lastIndex_; ++i) gui_.DrawControl(i);
+  gui_.ShowBuffer(x0_, y0_, W_ + 1, listH_ + 3);
+}
+
+void DropList::HandleKeys(const InputState& in) {
+  if (count_ == 0) return;
+  const int was = sel_;
+  if (in.keyDown) {
+    if (auto to = NavigationTarget(in.virtualKey, sel_, count_, rows_)) sel_ = *to;
+  }
+  if (sel_ == was) {
+    auto firstChar = [this](int row) {
+      const std::string& e = entries_[size_t(row)];
+      return e.empty() ? 0 : int(static_cast<unsigned char>(e[0]));
+    };
+    if (auto to = TypeAheadTarget(in.charKey, count_, firstChar)) sel_ = *to;
+  }
+  if (sel_ != was && sel_ >= 0) first_ = ScrollToShow(first_, sel_, sel_ + 1, rows_);
+}
+
+void DropList::HandleScrollBar(const InputState& in) {
+  if (!scroll_) return;
+  const bool held = in.heldButton == 1 && !in.released;
+  if (held && (in.pressed || (in.timer && in.lastTimer == platform::kTimerRepeat))) {
+    if (gui_.pressedId == kIdScrollUp) first_ = std::max(0, first_ - 1);
+    else if (gui_.pressedId == kIdScrollDown) first_ = std::min(LastFirst(), first_ + 1);
+  }
+  const ScrollThumb t = ScrollThumb::Place(y0_ + 22, std::max(1, listH_ + 2 - 44), count_, rows_, first_);
+  if (in.pressed && in.heldButton == 1 && gui_.pressedId == kIdScrollThumb) {
+    thumbDrag_ = true;
+    grab_ = in.mouseY - gui_.table[size_t(thumbIndex_)].y1;
+  }
+  if (thumbDrag_ && held && in.moved) first_ = t.PositionFor(in.mouseY, grab_);
+  if (!held) thumbDrag_ = false;
+  if (in.wheelSteps) first_ = std::clamp(first_ - in.wheelSteps, 0, LastFirst());
+}
+
+bool DropList::Handle(int id, const InputState& in) {
+  if (in.charKey == platform::kCharSpace || in.charKey == platform::kCharEscape) return true;
+  if (in.charKey == platform::kCharEnter) {
+    if (count_ == 0) return false;
+    result_ = sel_;
+    return true;
+  }
+  const int wasSel = sel_, wasFirst = first_;
+  HandleKeys(in);
+  if (id == kIdDropList) {
+    const Control& list = gui_.table[size_t(listIndex_)];
+    const int row = first_ + (in.mouseY - list.y1 - 1) / kRow;
+    if (row >= 0 && row < count_ && row < first_ + rows_) {
+      result_ = row;
+      return true;
+    }
+  }
+  HandleScrollBar(in);
+  if (sel_ != wasSel || first_ != wasFirst) {
+    PlaceThumb();
+    Paint();
+  }
+  return false;
+}
+
+int DropList::Run() {
+  if (gui_.ctx.Quitting()) return -1;
+  ModalLoop loop(gui_);
+  loop.repaint = [this] { Paint(); };
+  Build();
+  Gui::KindPainter old = gui_.SetKindPainter(kKindDropList, [this](Gui& g, int i) { PaintList(g, i); });
+  Paint();
+  int id = 0;
+  while (loop.Next(id)) {
+    if (Handle(id, gui_.Input())) break;
+  }
+  gui_.SetKindPainter(kKindDropList, old);
+  return result_;
+}
 
 }  // namespace
 
-void ShowHiddenWindow(Gui& gui) {
-  SDL_Window* w = gui.window.Handle();
-  if (w && (SDL_GetWindowFlags(w) & SDL_WINDOW_HIDDEN)) gui.window.ShowState(gui.ctx.settings.window_state);
-}
-
-WindowDialogs::Frame WindowDialogs::Begin() {
-  Frame f;
-  f.popupWas = gui_.ctx.popupUp;
-  f.caretField = gui_.caretField;
-  gui_.SaveControls();
-  f.snapshot = gui_.canvas.TakeSnapshot();
-  gui_.canvas.Snapshot();
-  gui_.ctx.popupUp = true;
-  ShowHiddenWindow(gui_);
-  return f;
-}
-
-void WindowDialogs::End(Frame& f) {
-  gui_.canvas.PutSnapshot(0, 0, gui_.Width(), gui_.Height());
-  gui_.ShowAll();
-  gui_.RestoreControls();
-  gui_.canvas.GiveSnapshot(f.snapshot);
-  f.snapshot = nullptr;
-  gui_.caretField = f.caretField;
-  gui_.ctx.popupUp = f.popupWas;
-}
-
 int WindowDialogs::Popup(const std::string& message, const std::string& captions, int defaultButton,
                          const std::string& buttons, int fieldLength, int& result) {
-  if (gui_.ctx.Quitting()) return result;
-  platform::Canvas& cv = gui_.canvas;
-  const std::vector<std::string> lines = SplitList(message);
-  const std::vector<std::string> caps = captions.empty() ? std::vector<std::string>{} : SplitList(captions);
-  const std::vector<std::string> btns = SplitList(buttons);
-  const int nL = int(lines.size()), nB = int(btns.size());
-  int nF = std::min(int(caps.size()), kFieldRecordEntries - 1);
-
-  // Measure; every caption is measured whole, the last one included.
-  int msgW = 0;
-  for (const auto& l : lines) msgW = std::max(msgW, cv.TextWidth(gui_.fonts[kFontMessage], l));
-  int capW = 0;
-  if (!caps.empty()) {
-    for (int i = 0; i < nF; ++i) capW = std::max(capW, cv.TextWidth(gui_.fonts[kFontMessage], caps[size_t(i)]));
-    capW += 10;
-  }
-  int widestButton = 0;
-  for (const auto& b : btns) widestButton = std::max(widestButton, cv.TextWidth(gui_.fonts[kFontButton], b));
-  const int bW = std::max(widestButton + 20, 80);
-  if (caps.empty() && fieldLength != 0) nF = 1;
-
-  const bool prefill = fieldLength >= 100;
-  const int common = std::clamp(prefill ? fieldLength - 100 : fieldLength, 0, kMaxFieldText);
-  const int FH = gui_.fonts.fieldHeight;
-  const int cw = gui_.Width(), ch = gui_.Height(), mid = cw / 2;
-  int fieldW = 0;
-  if (nF > 0) {
-    fieldW = std::min(cw - capW - 120, cv.TextWidth(gui_.fonts[kFontScreen], std::string(size_t(common + 1), 'X')));
-    fieldW = std::max(fieldW, 20);
-  }
-  const int H = kLineStep * nL + 28 + (10 + FH) * nF + 55;
-  const int W = 40 + std::max({nB * bW, nF > 0 ? capW + fieldW + 15 : 0, msgW});
-  const int left = cw / 2 - W / 2, top = ch / 2 - H / 2 + 10;
-
-  for (int i = 0; i < nF; ++i) {
-    FieldEntry& e = fieldRecord[size_t(i)];
-    if (!prefill) e = FieldEntry{};
-    int max = e.maxChars > 0 ? std::min(e.maxChars, kMaxFieldText) : common;
-    if (int(e.text.size()) > max) e.text.resize(size_t(max));
-  }
-
-  Frame frame = Begin();
-  int n = 0;
-  gui_.AddModalBox(n, left, top, W, H);
-  for (int i = 0; i < nL; ++i) {
-    int k = gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + kLineStep * i + 12,
-                                .x2 = left + W, .y2 = top + kLineStep * i + 12 + kLineStep, .foreground = kBlack,
-                                .font = kFontMessage, .caption = lines[size_t(i)]});
-    gui_.table[size_t(k)].align = 2;
-  }
-  std::vector<int> fieldIndex;
-  const int fieldsTop = top + kLineStep * nL + 30;
-  const int blockLeft = mid - (capW + fieldW) / 2, fieldLeft = blockLeft + capW;
-  for (int i = 0; i < nF; ++i) {
-    int fy = fieldsTop + i * (10 + FH);
-    if (i < int(caps.size()) && !caps[size_t(i)].empty()) {
-      cv.DrawText(0, 0, platform::kTextMeasure, 0, gui_.fonts[kFontMessage], caps[size_t(i)]);
-      int ty = fy + (FH - cv.LastTextHeight()) / 2;
-      int k = gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = blockLeft - 5, .y1 = ty,
-                                  .x2 = fieldLeft - 10, .y2 = ty + cv.LastTextHeight(), .foreground = kBlack,
-                                  .font = kFontMessage, .caption = caps[size_t(i)]});
-      gui_.table[size_t(k)].align = 1;
-    }
-    const FieldEntry& e = fieldRecord[size_t(i)];
-    int k = gui_.AddControl(n, {.id = kIdFieldBase + i, .kind = kKindTextField, .x1 = fieldLeft, .y1 = fy,
-                                .x2 = fieldLeft + fieldW, .y2 = fy + FH, .foreground = e.textColour,
-                                .background = e.backColour, .font = kFontScreen, .caption = e.text});
-    Control& f = gui_.table[size_t(k)];
-    f.maxLength = e.maxChars > 0 ? std::min(e.maxChars, kMaxFieldText) : common;
-    f.caret = f.anchor = f.selectionEnd = int(f.caption.size());
-    fieldIndex.push_back(k);
-  }
-  const int buttonsTop = fieldsTop + (10 + FH) * nF + 10;
-  const int buttonsLeft = mid - (nB * bW) / 2;
-  for (int i = 0; i < nB; ++i) {
-    gui_.AddControl(n, {.id = kIdButtonBase + i, .kind = kKindButton, .x1 = buttonsLeft + i * bW, .y1 = buttonsTop,
-                        .x2 = buttonsLeft + (i + 1) * bW, .y2 = buttonsTop + 28, .foreground = kBlack,
-                        .background = kButtonFace, .font = kFontButton, .accelerator = nF == 0 ? 1 : 0,
-                        .caption = btns[size_t(i)]});
-  }
-  gui_.AddControl(n, {.id = kIdEnd});
-  for (int k : fieldIndex) KeepCaretVisible(gui_, gui_.table[size_t(k)]);
-
-  int focus = 0;
-  bool caretOn = true;
-  gui_.caretField = nF > 0 ? fieldIndex[0] : -1;
-  gui_.DrawAllControls();
-  gui_.ShowAll();
-  if (nF > 0) gui_.window.SetTimer(kTimerCaret, 300);
-  int sizeSeen = gui_.window.sizeChanges;
-
-  auto showField = [&](int i, bool caret) {
-    gui_.caretField = caret ? fieldIndex[size_t(i)] : -1;
-    DrawTextField(gui_, fieldIndex[size_t(i)], caret);
-    gui_.ShowControl(fieldIndex[size_t(i)]);
-  };
-  auto moveFocus = [&](int to) {
-    if (to == focus) return;
-    showField(focus, false);
-    focus = to;
-    Control& f = gui_.table[size_t(fieldIndex[size_t(focus)])];
-    f.caret = f.anchor = f.selectionEnd = int(f.caption.size());
-    KeepCaretVisible(gui_, f);
-    caretOn = true;
-    showField(focus, true);
-    gui_.window.SetTimer(kTimerCaret, 300);
-  };
-
-  int chosen = 0;
-  while (!gui_.ctx.Quitting()) {
-    int id = gui_.WaitEvent(true);
-    if (gui_.ctx.Quitting()) break;
-    const platform::InputState& in = gui_.Input();
-    gui_.RepaintAfterResize(sizeSeen);
-    if (id >= kIdButtonBase && id < kIdButtonBase + nB) {
-      chosen = id - (kIdButtonBase - 1);
-      break;
-    }
-    if (nF == 0) {
-      if (in.charKey == 13) {
-        chosen = defaultButton;
-        break;
-      }
-      continue;
-    }
-    if (in.timer && in.lastTimer == kTimerCaret) {
-      caretOn = !caretOn;
-      showField(focus, caretOn);
-      continue;
-    }
-    const bool tab = in.charKey == 9;
-    if (KeyDown(in, platform::kVkUp) || (tab && in.shift)) {
-      if (focus > 0) moveFocus(focus - 1);
-      continue;
-    }
-    if (KeyDown(in, platform::kVkDown) || tab || in.charKey == 13) {
-      if (focus < nF - 1) moveFocus(focus + 1);
-      else if (in.charKey == 13) {
-        chosen = defaultButton;
-        break;
-      }
-      continue;
-    }
-    if (in.pressed && in.heldButton == 1) {
-      int clicked = -1;
-      for (int i = 0; i < nF; ++i) {
-        if (gui_.table[size_t(fieldIndex[size_t(i)])].Contains(in.mouseX, in.mouseY)) clicked = i;
-      }
-      if (clicked >= 0 && clicked != focus) {
-        moveFocus(clicked);
-        continue;
-      }
-    }
-    int flag = 0;
-    EditTextField(gui_, fieldIndex[size_t(focus)], flag);
-    if (flag == -1) {
-      caretOn = true;
-      showField(focus, true);
-      gui_.window.SetTimer(kTimerCaret, 300);
-    }
-  }
-  gui_.window.KillTimer(kTimerCaret);
-
-  // The texts go back to the field record whichever way the form ended.
-  for (int i = 0; i < nF; ++i) {
-    fieldRecord[size_t(i)].index = i;
-    fieldRecord[size_t(i)].text = gui_.table[size_t(fieldIndex[size_t(i)])].caption;
-  }
-  fieldRecord[size_t(nF)].index = -1;
-  End(frame);
+  PopupForm form(gui_, fieldRecord, message, captions, defaultButton, buttons, fieldLength);
+  const int chosen = form.Run();
   if (chosen > 0) result = chosen;
   return result;
 }
 
-void WindowDialogs::ChooseList(const std::string& prompt, const std::vector<std::string>& choicesIn,
+void WindowDialogs::ChooseList(const std::string& prompt, const std::vector<std::string>& choices,
                                const std::string& buttons, int& button, int& selected) {
-  if (gui_.ctx.Quitting()) return;
-  platform::Canvas& cv = gui_.canvas;
-  std::vector<std::string> choices;
-  for (size_t i = 0; i < choicesIn.size() && i < size_t(kMaxChoices); ++i)
-    choices.push_back(choicesIn[i].substr(0, kMaxChoiceText));
-  const std::vector<std::string> lines = SplitList(prompt);
-  const std::vector<std::string> btns = SplitList(buttons);
-  const int count = int(choices.size()), nB = int(btns.size()), pl = int(lines.size());
-  int promptW = 0, widestChoice = 0, widestButton = 0;
-  for (const auto& l : lines) promptW = std::max(promptW, cv.TextWidth(gui_.fonts[kFontMessage], l));
-  for (const auto& c : choices) widestChoice = std::max(widestChoice, cv.TextWidth(gui_.fonts[kFontList], c));
-  for (const auto& b : btns) widestButton = std::max(widestButton, cv.TextWidth(gui_.fonts[kFontButton], b));
-  const int bW = widestButton + 20;
-  const int W = 40 + std::max({promptW, widestChoice + 40, nB * bW});
-  const int H = kRow * pl + kRow * count + 28 + 50;
-  const int cw = gui_.Width(), ch = gui_.Height(), mid = cw / 2;
-  const int left = cw / 2 - W / 2, top = ch / 2 - H / 2;
-  int sel = std::clamp(selected, 0, std::max(0, count - 1));
-
-  Frame frame = Begin();
-  int n = 0;
-  gui_.AddModalBox(n, left, top, W, H);
-  for (int i = 0; i < pl; ++i) {
-    int k = gui_.AddControl(n, {.id = kIdDecoration, .kind = kKindText, .x1 = left, .y1 = top + 10 + kRow * i,
-                                .x2 = left + W, .y2 = top + 10 + kRow * (i + 1), .foreground = kBlack,
-                                .font = kFontMessage, .caption = lines[size_t(i)]});
-    gui_.table[size_t(k)].align = 2;
-  }
-  const int listTop = top + kRow * pl + 17, listBottom = listTop + kRow * count;
-  const int listIndex = gui_.AddControl(n, {.id = kIdChoiceList, .kind = kKindChoiceList, .x1 = left + 20,
-                                            .y1 = listTop, .x2 = left + W - 20, .y2 = listBottom, .foreground = kBlack,
-                                            .background = kWhite, .font = kFontList});
-  const int buttonsTop = listBottom + 11, buttonsLeft = mid - (nB * bW) / 2;
-  for (int i = 0; i < nB; ++i)
-    gui_.AddControl(n, {.id = kIdButtonBase + i, .kind = kKindButton, .x1 = buttonsLeft + i * bW, .y1 = buttonsTop,
-                        .x2 = buttonsLeft + (i + 1) * bW, .y2 = buttonsTop + 28, .foreground = kBlack,
-                        .background = kButtonFace, .font = kFontButton, .caption = btns[size_t(i)]});
-  gui_.AddControl(n, {.id = kIdEnd});
-
-  Gui::KindPainter old = gui_.SetKindPainter(kKindChoiceList, [&](Gui& g, int index) {
-    const Control& c = g.table[size_t(index)];
-    g.canvas.FramedFill(c.x1, c.y1 - 1, c.x2, c.y2 + 1, kWhite, kFrameColour);
-    for (int r = 0; r < count; ++r) {
-      int y = c.y1 + kRow * r;
-      bool on = r == sel;
-      if (on) g.canvas.FillRect(c.x1 + 1, y, c.x2 - 1, y + kRow, kNavy);
-      g.canvas.DrawText(c.x1 + 20, y + 1, platform::kTextLeft, on ? kWhite : kBlack, g.fonts[kFontList],
-                        choices[size_t(r)]);
-    }
-  });
-  gui_.DrawAllControls();
-  gui_.ShowAll();
-  auto redrawList = [&] {
-    const Control& c = gui_.table[size_t(listIndex)];
-    gui_.canvas.SetClip(c.x1, c.y1 - 1, c.x2, c.y2 + 1);
-    gui_.table[size_t(listIndex)].kind = kKindChoiceList;
-    gui_.DrawControl(listIndex);
-    gui_.canvas.ClearClip();
-    gui_.ShowBuffer(c.x1, c.y1 - 1, c.x2 - c.x1 + 1, c.y2 - c.y1 + 3);
-  };
-
-  bool dragging = false;
-  int sizeSeen = gui_.window.sizeChanges;
-  while (!gui_.ctx.Quitting()) {
-    int id = gui_.WaitEvent(true);
-    if (gui_.ctx.Quitting()) break;
-    const platform::InputState& in = gui_.Input();
-    gui_.RepaintAfterResize(sizeSeen);
-    if (id >= kIdButtonBase && id < kIdButtonBase + nB) {
-      button = id - (kIdButtonBase - 1);
-      selected = sel;
-      break;
-    }
-    int was = sel;
-    if (count > 0) {
-      if (KeyDown(in, platform::kVkUp)) sel = std::max(0, sel - 1);
-      else if (KeyDown(in, platform::kVkDown)) sel = std::min(count - 1, sel + 1);
-      else if (KeyDown(in, platform::kVkHome) || KeyDown(in, platform::kVkPrior)) sel = 0;
-      else if (KeyDown(in, platform::kVkEnd) || KeyDown(in, platform::kVkNext)) sel = count - 1;
-      const Control& list = gui_.table[size_t(listIndex)];
-      if (in.pressed && in.heldButton == 1 && list.Contains(in.mouseX, in.mouseY)) dragging = true;
-      if (dragging && in.heldButton == 1 && !in.released) {
-        // Above or below the list the selection walks one row per message.
-        if (in.mouseY < list.y1) sel = std::max(0, sel - 1);
-        else if (in.mouseY >= list.y2) sel = std::min(count - 1, sel + 1);
-        else sel = std::clamp((in.mouseY - list.y1) / kRow, 0, count - 1);
-        if (!gui_.window.TimerRunning(platform::kTimerRepeat)) gui_.window.SetTimer(platform::kTimerRepeat, 40);
-      }
-      if (in.released || in.heldButton == 0) dragging = false;
-    }
-    if (sel != was) redrawList();
-  }
-  gui_.window.KillTimer(platform::kTimerRepeat);
-  gui_.SetKindPainter(kKindChoiceList, old);
-  End(frame);
+  ChoiceList list(gui_, prompt, choices, buttons, selected);
+  const int chosen = list.Run();
+  if (chosen == 0) return;
+  button = chosen;
+  selected = list.selected();
 }
 
 int WindowDialogs::ShowDropList(int x, int y, int width) {
@@ -324,163 +556,7 @@ int WindowDialogs::ShowDropList(int x, int y, int width) {
     SystemMessage(kProgramName, "Failure defining popup memory buffer!");
     return -1;
   }
-  if (gui_.ctx.Quitting()) return -1;
-  platform::Canvas& cv = gui_.canvas;
-  std::vector<std::string> entries;
-  for (const auto& e : dropList) entries.push_back(e.substr(0, kMaxDropText));
-  const int count = int(entries.size());
-  const int cw = gui_.Width(), ch = gui_.Height();
-  const int rows = std::min(count, std::max(10, (ch - y - 20) / kRow));
-  const bool scroll = count > rows;
-  int widest = 0;
-  for (const auto& e : entries) {
-    bool heading = !e.empty() && e[0] == '|';
-    widest = std::max(widest, cv.TextWidth(gui_.fonts[heading ? kFontListBold : kFontList],
-                                           heading ? std::string_view(e).substr(1) : std::string_view(e)));
-  }
-  const int W = std::max(width - 10, widest + 10 + (scroll ? 22 : 0));
-  int x0 = x - 1;
-  const int y0 = std::max(y, 64);
-  if (x0 + W > cw - 20) x0 = cw - 20 - W;
-  x0 = std::max(0, x0);
-  const int listH = std::max(1, rows) * kRow;
-  const int listRight = x0 + W - (scroll ? 22 : 0);
-
-  int sel = -1, first = 0;
-  Frame frame = Begin();
-  int n = 0;
-  gui_.AddControl(n, {.id = kIdTopBar, .x1 = 0, .y1 = 0, .x2 = cw, .y2 = 44});
-  const int listIndex =
-      gui_.AddControl(n, {.id = kIdDropList, .kind = kKindDropList, .x1 = x0, .y1 = y0, .x2 = listRight,
-                          .y2 = y0 + listH + 2, .foreground = kBlack, .background = kWhite, .font = kFontList});
-  int upIndex = -1, thumbIndex = -1, downIndex = -1;
-  const int trackTop = y0 + 22, trackBottom = y0 + listH + 2 - 22;
-  if (scroll) {
-    upIndex = gui_.AddControl(n, {.id = kIdScrollUp, .kind = kKindButton, .x1 = listRight, .y1 = y0, .x2 = x0 + W,
-                                  .y2 = y0 + 22, .foreground = kBlack, .background = kButtonFace, .font = kFontList,
-                                  .caption = "ARROW_UP"});
-    thumbIndex = gui_.AddControl(n, {.id = kIdScrollThumb, .kind = kKindButton, .x1 = listRight, .y1 = trackTop,
-                                     .x2 = x0 + W, .y2 = trackTop + 20, .foreground = kBlack, .background = kButtonFace,
-                                     .font = kFontList});
-    downIndex = gui_.AddControl(n, {.id = kIdScrollDown, .kind = kKindButton, .x1 = listRight, .y1 = trackBottom,
-                                    .x2 = x0 + W, .y2 = trackBottom + 22, .foreground = kBlack,
-                                    .background = kButtonFace, .font = kFontList, .caption = "ARROW_DOWN"});
-  }
-  gui_.AddControl(n, {.id = kIdEnd});
-  (void)upIndex;
-  (void)downIndex;
-  const int trackH = std::max(1, trackBottom - trackTop);
-  const int thumbH = scroll ? std::clamp(trackH * rows / std::max(1, count), 16, trackH) : 0;
-  auto placeThumb = [&] {
-    if (!scroll) return;
-    Control& t = gui_.table[size_t(thumbIndex)];
-    int range = std::max(1, count - rows);
-    t.y1 = trackTop + (trackH - thumbH) * first / range;
-    t.y2 = t.y1 + thumbH;
-  };
-  placeThumb();
-
-  Gui::KindPainter old = gui_.SetKindPainter(kKindDropList, [&](Gui& g, int index) {
-    const Control& c = g.table[size_t(index)];
-    g.canvas.FramedFill(c.x1, c.y1, c.x2, c.y2, kWhite, kFrameColour);
-    for (int r = 0; r < rows && first + r < count; ++r) {
-      int i = first + r, ry = c.y1 + 1 + kRow * r;
-      const std::string& e = entries[size_t(i)];
-      bool heading = !e.empty() && e[0] == '|';
-      bool on = i == sel;
-      if (on) g.canvas.FillRect(c.x1 + 1, ry, c.x2 - 1, ry + kRow, kNavy);
-      g.canvas.DrawText(c.x1 + 5, ry + 1, platform::kTextLeft, on ? kWhite : kBlack,
-                        g.fonts[heading ? kFontListBold : kFontList],
-                        heading ? std::string_view(e).substr(1) : std::string_view(e));
-    }
-  });
-  auto paint = [&] {
-    if (scroll) {
-      const Control& list = gui_.table[size_t(listIndex)];
-      gui_.canvas.FramedFill(listRight, y0, x0 + W, list.y2, Rgb(220, 220, 220), kFrameColour);
-    }
-    for (int i = 1; i < n - 1; ++i) gui_.DrawControl(i);
-    gui_.ShowBuffer(x0, y0, W + 1, listH + 3);
-  };
-  auto keepVisible = [&] {
-    if (sel < 0) return;
-    if (sel < first) first = sel;
-    if (sel >= first + rows) first = sel - rows + 1;
-  };
-  paint();
-
-  int result = -1;
-  bool thumbDrag = false;
-  int grab = 0;
-  int sizeSeen = gui_.window.sizeChanges;
-  while (!gui_.ctx.Quitting()) {
-    int id = gui_.WaitEvent(true);
-    if (gui_.ctx.Quitting()) break;
-    const platform::InputState& in = gui_.Input();
-    if (gui_.window.sizeChanges != sizeSeen) {
-      sizeSeen = gui_.window.sizeChanges;
-      paint();
-    }
-    const int wasSel = sel, wasFirst = first;
-    if (in.charKey == 32 || in.charKey == 27) break;
-    if (in.charKey == 13) {
-      if (count > 0) {
-        result = sel;
-        break;
-      }
-      continue;
-    }
-    if (count > 0) {
-      int cur = sel < 0 ? -1 : sel;
-      if (KeyDown(in, platform::kVkUp)) sel = std::max(0, cur - 1);
-      else if (KeyDown(in, platform::kVkDown)) sel = std::min(count - 1, cur + 1);
-      else if (KeyDown(in, platform::kVkHome)) sel = 0;
-      else if (KeyDown(in, platform::kVkEnd)) sel = count - 1;
-      else if (KeyDown(in, platform::kVkPrior)) sel = std::max(0, cur - rows);
-      else if (KeyDown(in, platform::kVkNext)) sel = std::min(count - 1, std::max(0, cur) + rows);
-      else if (Upper(in.charKey) >= 'A' && Upper(in.charKey) <= 'Z') {
-        for (int i = 0; i < count; ++i) {
-          if (!entries[size_t(i)].empty() && Upper(static_cast<unsigned char>(entries[size_t(i)][0])) == Upper(in.charKey)) {
-            sel = i;
-            break;
-          }
-        }
-      }
-      if (sel != wasSel) keepVisible();
-    }
-    if (id == kIdDropList) {
-      const Control& list = gui_.table[size_t(listIndex)];
-      int row = first + (in.mouseY - list.y1 - 1) / kRow;
-      if (row >= 0 && row < count && row < first + rows) {
-        result = row;
-        break;
-      }
-    }
-    if (scroll) {
-      const bool held = in.heldButton == 1 && !in.released;
-      if (held && (in.pressed || (in.timer && in.lastTimer == platform::kTimerRepeat))) {
-        if (gui_.pressedId == kIdScrollUp) first = std::max(0, first - 1);
-        else if (gui_.pressedId == kIdScrollDown) first = std::min(count - rows, first + 1);
-      }
-      if (in.pressed && in.heldButton == 1 && gui_.pressedId == kIdScrollThumb) {
-        thumbDrag = true;
-        grab = in.mouseY - gui_.table[size_t(thumbIndex)].y1;
-      }
-      if (thumbDrag && held && in.moved) {
-        int span = std::max(1, trackH - thumbH);
-        first = std::clamp((in.mouseY - grab - trackTop) * (count - rows) / span, 0, count - rows);
-      }
-      if (!held) thumbDrag = false;
-      if (in.wheelSteps) first = std::clamp(first - in.wheelSteps, 0, count - rows);
-    }
-    if (sel != wasSel || first != wasFirst) {
-      placeThumb();
-      paint();
-    }
-  }
-  gui_.SetKindPainter(kKindDropList, old);
-  End(frame);
-  return result;
+  return DropList(gui_, dropList, x, y, width).Run();
 }
 
 int WindowDialogs::Message(const std::string& message, const std::string& buttons, int defaultButton) {
@@ -537,7 +613,7 @@ bool WindowDialogs::BrowseFiles(const std::string& title, std::string& folder, s
 
 void WindowDialogs::ProgressOpen() {
   if (progress_.open) return;
-  progress_.frame = Begin();
+  progress_.loop.emplace(gui_);
   progress_.open = true;
   progress_.lastPercent = -1;
   const int cw = gui_.Width(), ch = gui_.Height();
@@ -590,12 +666,12 @@ void WindowDialogs::ProgressUpdate(const std::string& title, const std::string& 
 void WindowDialogs::ProgressClose() {
   if (!progress_.open) return;
   progress_.open = false;
-  End(progress_.frame);
+  progress_.loop.reset();
 }
 
 bool WindowDialogs::ProgressStop() {
   gui_.WaitEvent(false);
-  return gui_.Input().charKey == 32 || gui_.ctx.Quitting();
+  return gui_.Input().charKey == platform::kCharSpace || gui_.ctx.Quitting();
 }
 
 void WindowDialogs::SystemMessage(const std::string& title, const std::string& text) {

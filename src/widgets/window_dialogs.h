@@ -1,17 +1,19 @@
 // The modal pieces, drawn by the program over a frozen image of the screen:
 // the message box and input form (Popup), the choice list, the drop-down
-// list and the progress window. Each saves the control table and a snapshot
-// of the window, builds its own controls, runs its own event wait and puts
-// table and screen back. WindowDialogs offers them as the Dialogs interface
-// that logic code talks to.
+// list and the progress window. Each runs inside a ModalLoop, which puts the
+// control table and the screen aside and back, builds its own controls and
+// takes its events from the loop. WindowDialogs offers them as the Dialogs
+// interface that logic code talks to.
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "foundation/dialogs.h"
 #include "widgets/gui.h"
+#include "widgets/modal_loop.h"
 
 namespace pantrela::widgets {
 
@@ -23,8 +25,6 @@ inline constexpr int kIdScrollThumb = 501;
 inline constexpr int kIdScrollDown = 502;
 inline constexpr int kIdDropList = 600;
 inline constexpr int kIdChoiceList = 700;
-// Timer that blinks the caret of a form's focused field (300 ms).
-inline constexpr int kTimerCaret = 2;
 
 // One entry of the field record: the form's field i reads its settings from
 // entry i when prefilled, and every form leaves its texts there.
@@ -43,10 +43,6 @@ inline constexpr int kMaxChoices = 31;
 inline constexpr int kMaxChoiceText = 255;
 // Drop-down entries hold at most 81 characters.
 inline constexpr int kMaxDropText = 81;
-
-// A dialog asked before the first screen showed the window shows it first
-// (with the saved window_state), so that the question can be answered.
-void ShowHiddenWindow(Gui& gui);
 
 class WindowDialogs : public Dialogs {
  public:
@@ -88,22 +84,12 @@ class WindowDialogs : public Dialogs {
 
   // How often the progress window was painted (tests).
   int progressPaints = 0;
-  bool ProgressIsOpen() const { return progress_.open; }
 
  private:
-  // Shared start and end of every modal piece.
-  struct Frame {
-    cairo_surface_t* snapshot = nullptr;
-    bool popupWas = false;
-    int caretField = -1;
-  };
-  Frame Begin();
-  void End(Frame& f);
-
   Gui& gui_;
   struct Progress {
     bool open = false;
-    Frame frame;
+    std::optional<ModalLoop> loop;
     int lastPercent = -1;
     int barX = 0, barY = 0;
     int fillIndex = -1, titleIndex = -1, lineIndex = -1, firstPainted = 0;

@@ -19,6 +19,7 @@ TEST(Vendor, EveryAddressFollowsTheConfiguredSite) {
   EXPECT_EQ(o.antivirus, "http://127.0.0.1:9/v/help/clipboard-antivirus/");
   EXPECT_EQ(o.support, "support@127.0.0.1:9");
   EXPECT_EQ(o.server, "127.0.0.1:9");
+  EXPECT_EQ(o.recipesLogin, "http://127.0.0.1:9/v/recipes/login.php");
   EXPECT_EQ(d.server, "pantrela.example");
   if (saved) setenv("PANTRELA_VENDOR_URL", keep.c_str(), 1);
   else unsetenv("PANTRELA_VENDOR_URL");

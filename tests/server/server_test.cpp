@@ -245,6 +245,17 @@ TEST(Server, AccountsUploadsAndListings) {
             "Upload not started");
 }
 
+TEST(Server, TheNumberOfAccountsIsCapped) {
+  server::Options o = RunningServer::Quiet();
+  o.maxAccounts = 2;
+  RunningServer s(o);
+  Client c{VendorHost::Parse(s.host())};
+  EXPECT_EQ(c.Account("first1", "secret1"), "success");
+  EXPECT_EQ(c.Account("second", "secret1"), "success");
+  EXPECT_EQ(c.Account("third1", "secret1"), "No more accounts on this server");
+  EXPECT_EQ(c.Account("first1", "secret1"), "success");
+}
+
 TEST(Server, FilesAreServedToTheirOwnerOnly) {
   RunningServer s;
   Client c{VendorHost::Parse(s.host())};

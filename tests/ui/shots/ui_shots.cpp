@@ -1,7 +1,7 @@
 // Shows the index screen over a generated collection of 1,000 recipes in 30
-// chapters, the search form and the import dialog's format list in a real
-// window, and grabs the screen at each with "import -window root" (run it
-// under Xvfb). Usage: ui_shots DATA_FOLDER OUTPUT_PREFIX
+// chapters, the search form, the import dialog's format list and the index
+// screen after F3, four Right keys and F7 in a real window, and grabs the
+// screen at each with "import -window root" (run it under Xvfb). Usage: ui_shots DATA_FOLDER OUTPUT_PREFIX
 #include <SDL2/SDL.h>
 
 #include <cstdio>
@@ -71,12 +71,29 @@ int main(int argc, char** argv) {
       [&] { PushText("apple -pie /soup"); },
       [&] { PushClick(centre(6011, false), centre(6011, true)); },
       [&] { grab("find"); },
-      [&] { PushKey(SDLK_ESCAPE); },
+      [&] { PushClick(centre(widgets::kIdButtonBase + 1, false), centre(widgets::kIdButtonBase + 1, true)); },
       [&] { PushClick(centre(ui::kIdImport, false), centre(ui::kIdImport, true)); },
       [&] { PushKey(SDLK_TAB); },
       [&] { grab("import"); },
       [&] { PushKey(SDLK_ESCAPE); },
       [&] { PushKey(SDLK_ESCAPE); },
+      // F3 with a search in the titles, then four chapters down, then a
+      // clean-up: each screen shows the list the collection holds.
+      [&] { PushKey(SDLK_F3); },
+      [&] { PushKey(SDLK_ESCAPE); },
+      [&] { PushText("pie"); },
+      [&] { PushClick(centre(6010, false), centre(6010, true)); },
+      [&] { PushClick(centre(6010, false), centre(6010, true)); },
+      [&] { PushClick(centre(6011, false), centre(6011, true)); },
+      [&] { PushKey(SDLK_RETURN); },
+      [&] { grab("after_f3"); },
+      [&] { PushKey(SDLK_RIGHT); },
+      [&] { PushKey(SDLK_RIGHT); },
+      [&] { PushKey(SDLK_RIGHT); },
+      [&] { PushKey(SDLK_RIGHT); },
+      [&] { grab("after_right4"); },
+      [&] { PushKey(SDLK_F7); },
+      [&] { grab("after_f7"); },
   };
   s.gui.idleHook = [&] { RunNextStep(steps); };
   program.Run();

@@ -1,0 +1,456 @@
+#include "widgets/text_area.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "foundation/wrap_text.h"
+#include "ingredients/text_ops.h"
+#include "platform/clipboard.h"
+#include "widgets/gui.h"
+
+namespace pantrela::widgets {
+namespace {
+
+constexpr int kTextPad = 4;  // pixels between the area's left edge and the text
+
+bool IsLetter(unsigned char c) { return textops::Upper1252(c) != textops::Lower1252(c); }
+
+// Inserts bytes at the caret and applies the buffer and line limits.
+void InsertBytes(TextArea& a, std::string bytes) {
+  if (a.HasSelection()) DeleteSelection(a);
+  const int room = std::max(0, a.capacity - a.length() - 1);
+  if (int(bytes.size()) > room) bytes.resize(size_t(room));
+  a.caret = std::clamp(a.caret, 0, a.length());
+  a.text.insert(size_t(a.caret), bytes);
+  a.caret += int(bytes.size());
+  a.selStart = a.selEnd = a.caret;
+  LayoutText(a);
+  if (a.lineCount >= a.lineLimit) {
+    int cut = a.LineStart(a.lineLimit);
+    if (cut < a.length()) {
+      // The lines past the limit go, with the line break before them.
+      int keep = (cut > 0 && a.text[size_t(cut - 1)] == '\r') ? cut - 1 : cut;
+      a.text.resize(size_t(keep));
+      a.caret = std::min(a.caret, keep);
+      a.selStart = a.selEnd = a.caret;
+      LayoutText(a);
+    }
+  }
+  ScrollCaretIntoView(a);
+}
+
+// Bytes of a line as drawn: control bytes (a pasted LF) take no room.
+std::string Visible(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 32) out += c;
+  return out;
+}
+
+void ReplaceSelectionBytes(TextArea& a, unsigned char (*map)(unsigned char)) {
+  for (int i = a.SelLow(); i < a.SelHigh(); ++i) a.text[size_t(i)] = char(map(static_cast<unsigned char>(a.text[size_t(i)])));
+}
+
+}  // namespace
+
+int TextArea::LineStart(int n) const {
+  if (lineStarts.empty()) return 0;
+  n = std::clamp(n, 0, int(lineStarts.size()) - 1);
+  return int(lineStarts[size_t(n)]);
+}
+
+int TextArea::LineEnd(int n) const {
+  int start = LineStart(n);
+  if (n + 1 >= lineCount) return std::max(start, std::min(length(), LineStart(lineCount)));
+  return std::max(start, LineStart(n + 1) - 1);
+}
+
+void SetupTitleArea(TextArea& a) {
+  a.capacity = 80;
+  a.lineLimit = 1;
+  a.rowsShown = 1;
+}
+
+void SetupTextArea(TextArea& a) {
+  a.capacity = 65000;
+  a.lineLimit = 990;
+}
+
+void LayoutText(TextArea& a) {
+  if (a.capacity <= 0) {
+    a.lineStarts.clear();
+    a.lineCount = 0;
+    return;
+  }
+  if (a.characterMode()) {
+    a.lineStarts = WrapLineStarts(a.text, a.left, a.lineLimit);
+  } else {
+    // A one-line area never wraps: its text runs on past the right edge.
+    WrapMeasure m{a.widths.data(), a.lineLimit == 1 ? INT_MAX : a.right - a.left - kTextAreaMargin};
+    a.lineStarts = WrapLineStarts(a.text, m, a.lineLimit);
+  }
+  a.lineCount = int(a.lineStarts.size()) - 1;
+}
+
+LineColumn LineOfCaret(const TextArea& a) {
+  if (a.lineCount <= 0) return {0, a.caret};
+  auto begin = a.lineStarts.begin(), end = a.lineStarts.begin() + a.lineCount;
+  int line = int(std::upper_bound(begin, end, uint32_t(std::max(0, a.caret))) - begin) - 1;
+  line = std::max(0, line);
+  return {line, a.caret - a.LineStart(line)};
+}
+
+void InsertText(TextArea& a, std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (char c : text)
+    if (c != '\n' && c != '\0') bytes += c;
+  InsertBytes(a, std::move(bytes));
+}
+
+void PasteBytes(TextArea& a, std::string_view text) { InsertBytes(a, std::string(text)); }
+
+void DeleteSelection(TextArea& a) {
+  int lo = std::clamp(a.SelLow(), 0, a.length()), hi = std::clamp(a.SelHigh(), 0, a.length());
+  a.text.erase(size_t(lo), size_t(hi - lo));
+  a.caret = a.selStart = a.selEnd = lo;
+  LayoutText(a);
+  a.firstLine = std::max(0, std::min(a.firstLine, a.lineCount - a.rowsShown));
+}
+
+bool CopySelection(const TextArea& a) {
+  if (!a.HasSelection()) return false;
+  return platform::PutClipboardText(a.Selected());
+}
+
+void PasteText(TextArea& a) {
+  std::string utf8;
+  if (!platform::ReadClipboardText(utf8)) return;
+  PasteBytes(a, platform::AnsiFromUtf8(utf8));
+}
+
+std::string DisplayLine(const TextArea& a, int n) {
+  if (n < 0 || n >= a.lineCount) return {};
+  std::string_view line = std::string_view(a.text).substr(size_t(a.LineStart(n)), size_t(a.LineStart(n + 1) - a.LineStart(n)));
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
+  return std::string(line);
+}
+
+void ScrollCaretIntoView(TextArea& a) {
+  int line = LineOfCaret(a).line;
+  if (line < a.firstLine) a.firstLine = line;
+  if (line >= a.firstLine + a.rowsShown) a.firstLine = line - a.rowsShown + 1;
+  a.firstLine = std::max(0, a.firstLine);
+}
+
+void MoveCaret(TextArea& a, int offset, bool extend) {
+  a.caret = std::clamp(offset, 0, a.length());
+  a.selEnd = a.caret;
+  if (!extend) a.selStart = a.caret;
+  ScrollCaretIntoView(a);
+}
+
+void SelectAll(TextArea& a) {
+  a.selStart = 0;
+  a.caret = a.selEnd = a.length();
+  ScrollCaretIntoView(a);
+}
+
+void UpperCaseSelection(TextArea& a) { ReplaceSelectionBytes(a, textops::Upper1252); }
+
+void SentenceCaseSelection(TextArea& a) {
+  bool capital = true;
+  for (int i = a.SelLow(); i < a.SelHigh(); ++i) {
+    unsigned char c = static_cast<unsigned char>(a.text[size_t(i)]);
+    if (IsLetter(c)) {
+      a.text[size_t(i)] = char(capital ? textops::Upper1252(c) : textops::Lower1252(c));
+      capital = false;
+    } else if (c == '.' || c == '!' || c == '?') {
+      capital = true;
+    } else if (c != ' ' && c != '\r' && c != '\n') {
+      capital = false;
+    }
+  }
+}
+
+void JoinLines(TextArea& a) {
+  std::string out;
+  out.reserve(a.text.size());
+  const std::string& t = a.text;
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (t[i] != '\r') {
+      out += t[i];
+      continue;
+    }
+    size_t next = i + 1;
+    if (next < t.size() && t[next] == '\n') ++next;  // a pasted CR LF is one break
+    // A break stays when it is part of a blank line (a CR before or after
+    // it), when a space follows, or at the end of the text.
+    bool blankBefore = !out.empty() && (out.back() == '\r' || out.back() == '\n');
+    bool keep = next >= t.size() || t[next] == '\r' || t[next] == ' ' || blankBefore;
+    if (keep) {
+      out.append(t, i, next - i);
+    } else if (out.empty() || out.back() != ' ') {
+      out += ' ';
+    }
+    i = next - 1;
+  }
+  a.text = std::move(out);
+  a.caret = a.selStart = a.selEnd = std::min(a.caret, a.length());
+  LayoutText(a);
+  a.firstLine = std::max(0, std::min(a.firstLine, a.lineCount - a.rowsShown));
+  ScrollCaretIntoView(a);
+}
+
+bool TextAreaKey(TextArea& a, const platform::InputState& in, Dialogs& dialogs) {
+  a.caret = std::clamp(a.caret, 0, a.length());
+  const bool shift = in.shift;
+  const int len = a.length();
+  if (in.keyDown && in.virtualKey) {
+    const LineColumn lc = LineOfCaret(a);
+    auto toLine = [&](int line) {
+      line = std::clamp(line, 0, std::max(0, a.lineCount - 1));
+      MoveCaret(a, std::min(a.LineStart(line) + lc.column, a.LineEnd(line)), shift);
+    };
+    switch (in.virtualKey) {
+      case platform::kVkRight:
+        if (in.ctrl) {
+          int p = a.caret;
+          int nextLine = lc.line + 1 < a.lineCount ? a.LineStart(lc.line + 1) : len;
+          while (p < len && p < nextLine && static_cast<unsigned char>(a.text[size_t(p)]) >= 48) ++p;
+          while (p < len && p < nextLine && static_cast<unsigned char>(a.text[size_t(p)]) < 48) ++p;
+          MoveCaret(a, p, shift);
+        } else {
+          MoveCaret(a, a.caret + 1, shift);
+        }
+        return true;
+      case platform::kVkLeft:
+        if (in.ctrl) {
+          int p = a.caret;
+          while (p > 0 && static_cast<unsigned char>(a.text[size_t(p - 1)]) < 48) --p;
+          while (p > 0 && static_cast<unsigned char>(a.text[size_t(p - 1)]) >= 48) --p;
+          MoveCaret(a, p, shift);
+        } else {
+          MoveCaret(a, a.caret - 1, shift);
+        }
+        return true;
+      case platform::kVkUp: toLine(lc.line - 1); return true;
+      case platform::kVkDown:
+        if (lc.line + 1 < a.lineCount && lc.line + 1 < a.lineLimit) toLine(lc.line + 1);
+        else MoveCaret(a, a.caret, shift);
+        return true;
+      case platform::kVkPrior: toLine(lc.line - std::max(1, a.rowsShown)); return true;
+      case platform::kVkNext: toLine(std::min(lc.line + std::max(1, a.rowsShown), a.lineLimit - 1)); return true;
+      case platform::kVkHome:
+        if (in.ctrl) {
+          MoveCaret(a, 0, shift);
+          a.firstLine = 0;
+        } else {
+          MoveCaret(a, a.LineStart(lc.line), shift);
+        }
+        return true;
+      case platform::kVkEnd:
+        MoveCaret(a, in.ctrl ? len : a.LineEnd(lc.line), shift);
+        return true;
+      case platform::kVkDelete:
+        if (a.HasSelection()) {
+          DeleteSelection(a);
+        } else if (a.caret < len) {
+          a.text.erase(size_t(a.caret), 1);
+          a.selStart = a.selEnd = a.caret;
+          LayoutText(a);
+        }
+        return true;
+      default: break;
+    }
+    if (in.ctrl && in.virtualKey >= '1' && in.virtualKey <= '3') {
+      static const char kFractions[] = {'\xBC', '\xBD', '\xBE'};
+      InsertText(a, std::string(1, kFractions[in.virtualKey - '1']));
+      return true;
+    }
+  }
+  const int ch = in.charKey;
+  switch (ch) {
+    case 0: return false;
+    case 8:
+      if (a.HasSelection()) {
+        DeleteSelection(a);
+      } else if (a.caret > 0) {
+        a.text.erase(size_t(a.caret - 1), 1);
+        --a.caret;
+        a.selStart = a.selEnd = a.caret;
+        LayoutText(a);
+        ScrollCaretIntoView(a);
+      }
+      return true;
+    case 13:
+      if (a.lineLimit <= 1) return false;
+      if (a.HasSelection()) DeleteSelection(a);
+      if (a.length() < a.capacity - 1 && a.lineCount < a.lineLimit - 1) InsertText(a, "\r");
+      else dialogs.Message(kTextBufferFull, "OK");
+      return true;
+    case 27:
+      a.selStart = a.selEnd = a.caret;
+      return true;
+    case 1: SelectAll(a); return true;
+    case 3: CopySelection(a); return true;
+    case 24:
+      if (a.HasSelection() && CopySelection(a)) DeleteSelection(a);
+      return true;
+    case 22: PasteText(a); return true;
+    case 21: UpperCaseSelection(a); return true;
+    case 12: SentenceCaseSelection(a); return true;
+    case 10:
+      if (!a.HasSelection()) {
+        dialogs.ProgressOpen();
+        dialogs.ProgressUpdate("Deleting Carriage Returns", "", 0, 1);
+        JoinLines(a);
+        dialogs.ProgressClose();
+      }
+      return true;
+    case 4: InsertText(a, "\xB0"); return true;
+    default: break;
+  }
+  if (ch >= 32 && !in.ctrl) {
+    if (a.HasSelection()) DeleteSelection(a);
+    if (a.length() < a.capacity - 1 && (a.lineLimit == 1 || a.lineCount < a.lineLimit))
+      InsertText(a, std::string(1, char(ch)));
+    else
+      dialogs.Message(kTextBufferFull, "OK");
+    return true;
+  }
+  return false;
+}
+
+std::vector<std::string> TextAreaMenuEntries() {
+  return {"Delete", "Cut", "Copy", "Paste", std::string(25, '-'),
+          "\xB0 symbol (Ctrl+D)", "\xBC symbol (Ctrl+1)", "\xBD symbol (Ctrl+2)", "\xBE symbol (Ctrl+3)",
+          "Can", "Clove", "Cup", "Dash", "Gallon", "Large", "Medium", "Ounces", "Packages", "Pints", "Pounds",
+          "Quarts", "Slices", "Small", "Teaspoons", "Tablespoons", "Dessertspoons", "Milliliters", "Liters",
+          "Grams", "Kilograms"};
+}
+
+void TextAreaMenuCommand(TextArea& a, int choice, Dialogs& dialogs) {
+  const std::vector<std::string> entries = TextAreaMenuEntries();
+  if (choice < 0 || choice >= int(entries.size()) || choice == 4) return;
+  if (choice <= 2 && !a.HasSelection()) {
+    dialogs.Message(kNoBlockMarked, "OK");
+    return;
+  }
+  switch (choice) {
+    case 0: DeleteSelection(a); return;
+    case 1:
+      if (CopySelection(a)) DeleteSelection(a);
+      return;
+    case 2: CopySelection(a); return;
+    case 3: PasteText(a); return;
+    case 5: InsertText(a, "\xB0"); return;
+    case 6: InsertText(a, "\xBC"); return;
+    case 7: InsertText(a, "\xBD"); return;
+    case 8: InsertText(a, "\xBE"); return;
+    default: InsertText(a, entries[size_t(choice)]); return;
+  }
+}
+
+int OffsetAt(const TextArea& a, int x, int y) {
+  if (a.lineCount <= 0) return 0;
+  int line = a.firstLine + std::max(0, y - a.top) / std::max(1, a.rowHeight);
+  line = std::min(line, a.lineCount - 1);
+  int p = a.LineStart(line);
+  const int end = std::min(a.LineEnd(line), a.length());
+  const int room = x - a.left - kTextPad;
+  int acc = 0;
+  while (p < end) {
+    int w = a.widths[static_cast<unsigned char>(a.text[size_t(p)])];
+    if (acc + w / 2 >= room) break;
+    acc += w;
+    ++p;
+  }
+  return p;
+}
+
+void SetAreaFont(Gui& gui, TextArea& a, int font) {
+  a.font = font;
+  const FontDesc& f = gui.fonts[font];
+  for (int b = 0; b < 256; ++b)
+    a.widths[size_t(b)] = b < 32 ? 0 : gui.canvas.TextWidth(f, std::string(1, char(b)));
+  gui.canvas.TextWidth(f, "Xg");
+  a.rowHeight = std::max(gui.canvas.LastTextHeight(), f.height);
+  a.rowsShown = a.lineLimit == 1 ? 1 : std::max(1, (a.bottom - a.top - 4) / a.rowHeight);
+}
+
+void DrawTextArea(Gui& gui, const TextArea& a, uint32_t background, bool caretShown) {
+  platform::Canvas& cv = gui.canvas;
+  const FontDesc& font = gui.fonts[a.font];
+  cv.SetClip(a.left, a.top, a.right, a.bottom);
+  cv.FramedFill(a.left, a.top, a.right, a.bottom, background, kFrameColour);
+  const bool bar = a.lineLimit > 1;
+  const int textRight = bar ? a.right - kTextAreaMargin + 4 : a.right - 1;
+  cv.SetClip(a.left + 1, a.top + 1, textRight, a.bottom - 1);
+  const int lo = a.SelLow(), hi = a.SelHigh();
+  const int caretLine = LineOfCaret(a).line;
+  for (int r = 0; r < a.rowsShown; ++r) {
+    const int n = a.firstLine + r;
+    if (n >= a.lineCount) break;
+    const int start = a.LineStart(n), end = std::max(start, a.LineStart(n + 1));
+    std::string_view line = std::string_view(a.text).substr(size_t(start), size_t(end - start));
+    const int y = a.top + 2 + r * a.rowHeight;
+    const int x = a.left + kTextPad;
+    auto xAt = [&](int off) { return x + cv.TextWidth(font, Visible(line.substr(0, size_t(off - start)))); };
+    cv.DrawText(x, y, platform::kTextLeft, kBlack, font, Visible(line));
+    const int s = std::max(lo, start), e = std::min(hi, end);
+    if (s < e) {
+      int xs = xAt(s), xe = xAt(e);
+      cv.FillRect(xs, y, std::max(xe, xs + 4), y + a.rowHeight, kNavy);
+      cv.DrawText(xs, y, platform::kTextLeft, kWhite, font, Visible(line.substr(size_t(s - start), size_t(e - s))));
+    }
+    if (caretShown && a.focus && n == caretLine) {
+      int cx = xAt(std::clamp(a.caret, start, end));
+      cv.FillRect(cx, y, cx + 2, y + a.rowHeight, kBlack);
+    }
+  }
+  if (bar) {
+    // Scroll bar: a track with a thumb for the window of lines shown.
+    const int bx1 = a.right - kTextAreaMargin + 6, bx2 = a.right - 4;
+    cv.SetClip(bx1, a.top + 1, bx2, a.bottom - 1);
+    cv.FillRect(bx1, a.top + 3, bx2, a.bottom - 3, kBoxFill);
+    const int track = a.bottom - a.top - 6;
+    const int lines = std::max(a.lineCount, a.rowsShown);
+    const int thumb = std::max(12, track * a.rowsShown / std::max(1, lines));
+    const int room = track - thumb;
+    const int over = std::max(1, lines - a.rowsShown);
+    const int ty = a.top + 3 + (lines > a.rowsShown ? room * a.firstLine / over : 0);
+    cv.FillRect(bx1, ty, bx2, ty + thumb, kFrameColour);
+  }
+  cv.ClearClip();
+}
+
+void TrackTextAreaMouse(Gui& gui, TextArea& a, uint32_t background) {
+  platform::InputState& in = gui.Input();
+  bool anchored = false;
+  for (;;) {
+    int y = in.mouseY;
+    if (in.timer && in.lastTimer == platform::kTimerRepeat) {
+      if (y < a.top && a.firstLine > 0) --a.firstLine;
+      else if (y > a.bottom && a.firstLine + a.rowsShown < a.lineCount) ++a.firstLine;
+    }
+    int cy = std::clamp(y, a.top, a.top + a.rowsShown * a.rowHeight - 1);
+    a.caret = OffsetAt(a, in.mouseX, cy);
+    if (!anchored) {
+      a.selStart = a.caret;
+      anchored = true;
+    }
+    a.selEnd = a.caret;
+    DrawTextArea(gui, a, background, true);
+    gui.ShowBuffer(a.left, a.top, a.right - a.left, a.bottom - a.top);
+    if (in.released || in.heldButton == 0 || gui.ctx.Quitting()) break;
+    if (!gui.window.TimerRunning(platform::kTimerRepeat)) gui.window.SetTimer(platform::kTimerRepeat, 40);
+    if (!gui.window.Pump(true)) break;
+  }
+  gui.window.KillTimer(platform::kTimerRepeat);
+  gui.ForgetPress();
+}
+
+}  // namespace pantrela::widgets
