@@ -1,6 +1,7 @@
 // bench-deps: pantrela_export pantrela_collection_generator
 // Exporting 10,000 generated recipes to a file: collecting and sorting the
-// export index, loading every record and writing Meal-Master or RecipeML.
+// export index, loading every record and writing Meal-Master, RecipeML or
+// the e-book (the book prompt answered with its defaults).
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -38,9 +39,11 @@ void ExportTenThousand(benchmark::State& state, int code) {
 
 void BM_ExportMealMaster10k(benchmark::State& state) { ExportTenThousand(state, kExportMealMaster); }
 void BM_ExportRecipeMl10k(benchmark::State& state) { ExportTenThousand(state, kExportRecipeMl); }
+void BM_ExportMobi10k(benchmark::State& state) { ExportTenThousand(state, kExportMobi); }
 
 BENCHMARK(BM_ExportMealMaster10k)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
 BENCHMARK(BM_ExportRecipeMl10k)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
+BENCHMARK(BM_ExportMobi10k)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
 
 }  // namespace
 

@@ -14,7 +14,7 @@ packages=(
   fonts-liberation2 wamerican xdg-utils
   # tests and tools
   libgtest-dev libgmock-dev libbenchmark-dev clang
-  xvfb imagemagick python3 python3-pyftpdlib poppler-utils libxml2-utils
+  xvfb imagemagick python3 python3-pyftpdlib poppler-utils libxml2-utils libmobi-tools
   # a window manager and a window remote control for the maximise test
   openbox wmctrl x11-utils
 )

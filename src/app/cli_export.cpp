@@ -30,6 +30,8 @@ int Export(Session& s, const std::vector<std::string>& args) {
   std::string target;
   std::vector<std::string> chapters, titles;
   bool json = false;
+  // The book formats take their title page from here, never from a prompt.
+  BookDetails book;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
@@ -40,6 +42,14 @@ int Export(Session& s, const std::vector<std::string>& args) {
       chapters.push_back(Utf8ToCp1252(args[++i]));
     } else if (a == "--title" && hasValue) {
       titles.push_back(Utf8ToCp1252(args[++i]));
+    } else if (a == "--book-title" && hasValue) {
+      book.title = Utf8ToCp1252(args[++i]);
+    } else if (a == "--subtitle" && hasValue) {
+      book.subtitle = Utf8ToCp1252(args[++i]);
+    } else if (a == "--author" && hasValue) {
+      book.author = Utf8ToCp1252(args[++i]);
+    } else if (a == "--page-size" && hasValue) {
+      book.pageSize = args[++i];
     } else if (a == "-o" && hasValue) {
       target = args[++i];
     } else if (a == "--json") {
@@ -80,7 +90,7 @@ int Export(Session& s, const std::vector<std::string>& args) {
       return kFailed;
     }
   SortExportIndex(db, index);
-  ExportJob job{db, *s.ctx.dialogs, ExportStyleOf(s.ctx)};
+  ExportJob job{db, *s.ctx.dialogs, ExportStyleOf(s.ctx), &book};
   ExportStatus status;
   int error = 0;
   if (target == "-") {
@@ -153,7 +163,8 @@ int FtpUploadCommand(Session& s, const std::vector<std::string>& args) {
 }  // namespace
 
 PANTRELA_CLI_COMMAND("export",
-                     "export --format NAME [--chapter NAME]... [--title TITLE]... [--json] -o FILE|-", Export);
+                     "export --format NAME [--chapter NAME]... [--title TITLE]... [--book-title T] [--subtitle S] [--author A] "
+                     "[--page-size SIZE] [--json] -o FILE|-", Export);
 PANTRELA_CLI_COMMAND("ftp-upload", "ftp-upload --host H --port P [--dir D] [--user U] [--password-file F] FILE",
                      FtpUploadCommand);
 

@@ -172,7 +172,7 @@ void ExportToFile(ExportSession& s) {
   if (Exists(folder + name) &&
       s.dialogs.Message(FileNameForDisplay(name) + "|Already Exists!|Do you want to overwrite it?", "OK|Cancel", 1) != 1)
     return;
-  if (CanCreate(folder + name) != 0) {
+  if (!CanCreate(folder + name)) {
     s.dialogs.Message(FileNameForDisplay(name) + " cannot be created.|Another program is currently using the file.", "OK", 1);
     return;
   }

@@ -9,6 +9,8 @@
 #include <unordered_map>
 
 #include "export/export_formats.h"
+#include "export/mobi.h"
+#include "export/progress.h"
 #include "foundation/file.h"
 #include "foundation/vendor.h"
 #include "ingredients/text_ops.h"
@@ -103,25 +105,7 @@ ExportStyle ExportStyleOf(const AppContext& ctx) {
 
 namespace {
 
-// Progress shown only when the percentage changes.
-class Progress {
- public:
-  explicit Progress(Dialogs& d) : d_(d) { d_.ProgressOpen(); }
-  ~Progress() { d_.ProgressClose(); }
-  void Step(const char* title, double value, double maximum) {
-    const int percent = ProgressPercent(value, maximum);
-    if (title == title_ && percent == percent_) return;
-    title_ = title;
-    percent_ = percent;
-    d_.ProgressUpdate(title, "", value, maximum);
-  }
-  bool Stop() { return d_.ProgressStop(); }
-
- private:
-  Dialogs& d_;
-  const char* title_ = nullptr;
-  int percent_ = -1;
-};
+using Progress = ExportProgress;
 
 std::unordered_map<int64_t, std::string> ChapterNames(const Collection& c) {
   std::unordered_map<int64_t, std::string> names;
@@ -179,10 +163,13 @@ void SortExportIndex(const Collection& collection, ExportIndex& index) {
   for (size_t i = 0; i < keyed.size(); ++i) index[i] = keyed[i].second;
 }
 
-bool HasExportWriter(int code) { return code == kExportRecipeIndex || RecordWriterOf(code) != nullptr; }
+bool HasExportWriter(int code) {
+  return code == kExportRecipeIndex || code == kExportMobi || RecordWriterOf(code) != nullptr;
+}
 
 ExportStatus WriteExport(ExportJob& job, const ExportIndex& index, int code, ExportOutput& out) {
   if (!HasExportWriter(code)) return ExportStatus::kNoWriter;
+  if (code == kExportMobi) return WriteMobiBook(job, index, out, BookClockNow());
   Collection& c = job.collection;
   const auto names = ChapterNames(c);
   Progress progress(job.dialogs);
@@ -243,6 +230,10 @@ ExportFileResult WriteExportFile(ExportJob& job, const ExportIndex& index, const
     return r;
   }
   r.status = WriteExport(job, index, code, out);
+  if (r.status == ExportStatus::kCancelled) {
+    out.Abandon();
+    return r;
+  }
   if (r.status == ExportStatus::kFailed || !out.Commit()) {
     r.status = ExportStatus::kFailed;
     r.error = out.error();

@@ -64,11 +64,21 @@ class ExportFileOutput : public ExportOutput {
   bool committed_ = false;
 };
 
+// The title page of an e-book or cookbook. Without one the writer asks
+// with its book prompt.
+struct BookDetails {
+  std::string title;
+  std::string subtitle;
+  std::string author;
+  std::string pageSize;  // a page size name of the cookbook; "" for the default
+};
+
 // What an export reads besides the collection.
 struct ExportJob {
   Collection& collection;
   Dialogs& dialogs;
   ExportStyle style;
+  const BookDetails* book = nullptr;
 };
 
 // The style the program writes with: its settings and the vendor's address.
@@ -79,6 +89,7 @@ enum class ExportStatus {
   kStopped,   // a key was typed; the recipes so far were written
   kFailed,    // the output could not take the bytes
   kNoWriter,  // the format has no writer in this build
+  kCancelled, // the book prompt was cancelled; nothing was written
 };
 
 // The entries of `list` whose ticked flag is set, in list order, with the

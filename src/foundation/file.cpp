@@ -304,17 +304,17 @@ static std::string GlobPattern(const std::string& path) {
   return out;
 }
 
-int Exists(const std::string& path) {
-  if (path.empty()) return 0;
+bool Exists(const std::string& path) {
+  if (path.empty()) return false;
   if (!HasWildcard(path)) {
     struct stat st;
     std::string p = path;
     while (p.size() > 1 && p.back() == '/') p.pop_back();
-    return ::lstat(p.c_str(), &st) == 0 ? 1 : 0;
+    return ::lstat(p.c_str(), &st) == 0;
   }
   glob_t g{};
   int rc = ::glob(GlobPattern(path).c_str(), GLOB_NOSORT, nullptr, &g);
-  int found = (rc == 0 && g.gl_pathc > 0) ? 1 : 0;
+  const bool found = rc == 0 && g.gl_pathc > 0;
   ::globfree(&g);
   return found;
 }
@@ -358,18 +358,18 @@ std::string UnreadableReason(const std::string& path) {
   return {};
 }
 
-int CanCreate(const std::string& path) {
+bool CanCreate(const std::string& path) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) {
     // An existing file that can be opened for writing is fine too.
     fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return 1;
+    if (fd < 0) return false;
     ::close(fd);
-    return 0;
+    return true;
   }
   ::close(fd);
   ::unlink(path.c_str());
-  return 0;
+  return true;
 }
 
 void CreateFolder(const std::string& path) {

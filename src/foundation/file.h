@@ -117,8 +117,8 @@ class File {
 
 // Whole-file helpers.
 bool ReadWholeFile(const std::string& path, std::string& out);
-// 1 when a directory search for the path finds an entry (wildcards match).
-int Exists(const std::string& path);
+// True when a directory search for the path finds an entry (wildcards match).
+bool Exists(const std::string& path);
 bool IsDirectory(const std::string& path);
 // Removes write protection of an existing regular file, keeping its other
 // bits; a link is left alone (the file it points to is not changed).
@@ -127,8 +127,9 @@ void ClearReadOnly(const std::string& path);
 // regular file, else "does not exist", "is a folder", "is not a regular
 // file" or "cannot be read: " and the system's reason in lower case.
 std::string UnreadableReason(const std::string& path);
-// 0 when the file could be created (it is deleted again), 1 when not.
-int CanCreate(const std::string& path);
+// True when the file could be created (it is deleted again) or an existing
+// one opened for writing.
+bool CanCreate(const std::string& path);
 // Creates the one folder level named by the path up to its last '/';
 // an existing folder or a missing parent is silently ignored.
 void CreateFolder(const std::string& path);

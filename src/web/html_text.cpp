@@ -132,29 +132,29 @@ void WalkPage(AppContext& ctx, const std::string& pageFile, const PageParser& pa
   if (!finished) cancelled = true;
 }
 
-int HasAttr(const std::string& tag, const std::string& attribute, const std::string& value, std::string& closingTag) {
+bool HasAttr(const std::string& tag, const std::string& attribute, const std::string& value, std::string& closingTag) {
   closingTag.clear();
-  if (Contains(tag, attribute + "=" + value)) return 1;
+  if (Contains(tag, attribute + "=" + value)) return true;
   std::string attr = attribute;
   while (!attr.empty() && attr.back() == '=') attr.pop_back();
   attr += '=';
   size_t at = tag.find(attr);
-  if (at == std::string::npos) return 0;
+  if (at == std::string::npos) return false;
   size_t from = at + attr.size();
   size_t q1 = tag.find('"', from);
   size_t q2 = q1 == std::string::npos ? std::string::npos : tag.find('"', q1 + 1);
   if (q2 == std::string::npos) {
     q1 = tag.find('\'', from);
     q2 = q1 == std::string::npos ? std::string::npos : tag.find('\'', q1 + 1);
-    if (q2 == std::string::npos) return 0;
+    if (q2 == std::string::npos) return false;
   }
-  if (!Contains(tag.substr(q1 + 1, q2 - q1 - 1), value)) return 0;
+  if (!Contains(tag.substr(q1 + 1, q2 - q1 - 1), value)) return false;
   size_t nameStart = tag.empty() || tag[0] != '<' ? 0 : 1;
   size_t nameEnd = tag.find(' ', nameStart);
   if (nameEnd == std::string::npos) nameEnd = tag.find('>', nameStart);
   if (nameEnd == std::string::npos) nameEnd = tag.size();
   closingTag = "/" + Trim(std::string_view(tag).substr(nameStart, nameEnd - nameStart)) + ">";
-  return 1;
+  return true;
 }
 
 std::string AttrValue(const std::string& tag, const std::string& name) {

@@ -40,10 +40,10 @@ bool WalkXmlFile(AppContext& ctx, const std::string& file, const std::function<b
                  const std::function<void(std::string& text, std::string& tag, std::string& tagLower)>& visit);
 
 // Tag utilities. Parsers pass the lower-cased tag and a lower-case value.
-// HasAttr answers 1 when the attribute's value contains `value`; the closing
+// HasAttr answers true when the attribute's value contains `value`; the closing
 // tag is then "/" + the tag's name + ">" ("/div>"). A literal
-// attribute=value match answers 1 with no closing tag.
-int HasAttr(const std::string& tag, const std::string& attribute, const std::string& value, std::string& closingTag);
+// attribute=value match answers true with no closing tag.
+bool HasAttr(const std::string& tag, const std::string& attribute, const std::string& value, std::string& closingTag);
 // The quoted value after `name` (which includes its "=", as in "content="),
 // in the tag's own case; "" when absent or unquoted.
 std::string AttrValue(const std::string& tag, const std::string& name);

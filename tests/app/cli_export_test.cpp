@@ -35,6 +35,24 @@ TEST(CliExport, WritesTheChosenRecipesToAFileOrStandardOutput) {
   EXPECT_EQ(out, "{\"format\": \"recipeml\", \"recipes\": 5}\n");
 }
 
+TEST(CliExport, TheEbookTakesItsTitlePageFromTheOptions) {
+  TempDir dir;
+  const std::string data = "--data-dir " + dir.path() + " ";
+  std::string out;
+  ASSERT_EQ(RunCli(data + "export --format mobi --book-title 'Caf\xc3\xa9 & Co' --author Me --json -o " + dir.path() +
+                       "book.mobi",
+                   &out, false),
+            0);
+  EXPECT_EQ(out, "{\"format\": \"mobi\", \"recipes\": 5}\n");
+  const std::string book = ReadBytes(dir / "book.mobi");
+  // The title in Windows-1252, its spaces as "_" in the database name.
+  EXPECT_EQ(book.substr(0, 11), std::string("Caf\xe9_&_Co\0", 11));
+  EXPECT_NE(book.find("<h1>Caf\xe9 &amp; Co</h1><br/>Me</center>"), std::string::npos);
+  // Without the options the prompt's defaults.
+  ASSERT_EQ(RunCli(data + "export --format mobi -o " + dir.path() + "plain.mobi", &out), 0) << out;
+  EXPECT_NE(ReadBytes(dir / "plain.mobi").find("<h1>Pantrela Recipes</h1><br/>Brackwell</center>"), std::string::npos);
+}
+
 TEST(CliExport, AStartEmptiesTheScratchFolderOfMailAttachments) {
   TempDir dir;
   CreateFolders(dir / "export-temp/1-0/");
@@ -55,8 +73,7 @@ TEST(CliExport, RefusesWhatItCannotDo) {
   const std::vector<Case> cases = {
       {"export --format bogus -o -", 2, ""},
       {"export --format generic", 2, ""},
-      {"export --format mobi -o " + dir.path() + "b.mobi", 1,
-       "the MOBI (Kindle and other ereaders) export is not available yet"},
+      {"export --format pdf -o " + dir.path() + "b.mobi", 1, "the PDF Cookbook export is not available yet"},
       {"export --format generic --chapter Nowhere -o -", 1, "no chapter named \"Nowhere\""},
       {"export --format generic --title Nothing -o -", 1, "no recipe titled \"Nothing\""},
       {"export --format generic -o " + dir.path() + "missing/x.txt", 1, "could not be written: "},

@@ -210,16 +210,16 @@ TEST(File, ClearReadOnlyKeepsOtherBits) {
 
 TEST(File, CanCreate) {
   TempDir dir;
-  EXPECT_EQ(CanCreate(dir / "out.txt"), 0);
+  EXPECT_TRUE(CanCreate(dir / "out.txt"));
   EXPECT_EQ(Exists(dir / "out.txt"), 0);
   WriteBytes(dir / "keep.txt", "data");
-  EXPECT_EQ(CanCreate(dir / "keep.txt"), 0);
+  EXPECT_TRUE(CanCreate(dir / "keep.txt"));
   EXPECT_EQ(ReadBytes(dir / "keep.txt"), "data");
-  EXPECT_EQ(CanCreate(dir / "no/such/folder/out.txt"), 1);
+  EXPECT_FALSE(CanCreate(dir / "no/such/folder/out.txt"));
   if (::geteuid() != 0) {
     CreateFolders(dir / "locked");
     ::chmod((dir / "locked").c_str(), 0555);
-    EXPECT_EQ(CanCreate(dir / "locked/out.txt"), 1);
+    EXPECT_FALSE(CanCreate(dir / "locked/out.txt"));
     EXPECT_EQ(Exists(dir / "locked/out.txt"), 0);
     ::chmod((dir / "locked").c_str(), 0755);
   }
