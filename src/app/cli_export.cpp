@@ -10,6 +10,7 @@
 #include "export/export_formats.h"
 #include "export/export_run.h"
 #include "export/ftp.h"
+#include "export/pdf.h"
 #include "foundation/codepage.h"
 #include "foundation/file.h"
 #include "foundation/shell.h"
@@ -50,6 +51,7 @@ int Export(Session& s, const std::vector<std::string>& args) {
       book.author = Utf8ToCp1252(args[++i]);
     } else if (a == "--page-size" && hasValue) {
       book.pageSize = args[++i];
+      if (!PdfPageSizeNamed(book.pageSize)) return kUsage;
     } else if (a == "-o" && hasValue) {
       target = args[++i];
     } else if (a == "--json") {

@@ -10,6 +10,7 @@
 
 #include "export/export_formats.h"
 #include "export/mobi.h"
+#include "export/pdf.h"
 #include "export/progress.h"
 #include "foundation/file.h"
 #include "foundation/vendor.h"
@@ -164,12 +165,13 @@ void SortExportIndex(const Collection& collection, ExportIndex& index) {
 }
 
 bool HasExportWriter(int code) {
-  return code == kExportRecipeIndex || code == kExportMobi || RecordWriterOf(code) != nullptr;
+  return code == kExportRecipeIndex || code == kExportMobi || code == kExportPdf || RecordWriterOf(code) != nullptr;
 }
 
 ExportStatus WriteExport(ExportJob& job, const ExportIndex& index, int code, ExportOutput& out) {
   if (!HasExportWriter(code)) return ExportStatus::kNoWriter;
   if (code == kExportMobi) return WriteMobiBook(job, index, out, BookClockNow());
+  if (code == kExportPdf) return WritePdfBook(job, index, out, BookClockNow());
   Collection& c = job.collection;
   const auto names = ChapterNames(c);
   Progress progress(job.dialogs);

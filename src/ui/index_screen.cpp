@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "export/destinations.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
 #include "import/collection_target.h"
@@ -427,11 +428,12 @@ bool IndexScreen::RunControl(int id) {
     }
     case kIdFind: Find(); return true;
     case kIdImport: Import(); return true;
+    case kIdExport: Export(); return true;
     case kIdRecipeAll: CheckAllRecipes(); return true;
     case kIdChapterAll: CheckAllChapters(); return true;
     // Commands whose screens do not exist yet: drawn, doing nothing.
     case kIdRecipesMenu: case kIdPrint: case kIdNewMeal: case kIdAddRecipe: case kIdEdit: case kIdDelete:
-    case kIdWebImport: case kIdExport:
+    case kIdWebImport:
       return true;
     default: return false;
   }
@@ -638,6 +640,14 @@ void IndexScreen::MoveChapter(int delta) {
 void IndexScreen::OpenCurrentRecipe() {
   if (List(false).entries.empty()) return;
   s_.ctx.screen = kScreenRecipe;
+}
+
+void IndexScreen::Export() {
+  const Control* b = s_.gui.ById(kIdExport);
+  const InputState& in = s_.gui.Input();
+  SystemExportServices services;
+  ExportSession session{s_.ctx, s_.collection, s_.dialogs, services};
+  ExportCommand(session, b ? b->x1 : in.mouseX, b ? b->y2 : in.mouseY);
 }
 
 void IndexScreen::CheckAllRecipes() {

@@ -87,6 +87,8 @@ class IndexScreen {
   void ChapterMenu(int x, int y);
   void Find();
   void Import();
+  // "Export>": the destination menu under the button for the ticked recipes.
+  void Export();
   // The two forms on their own: the search form fills the request and
   // answers true on OK; the import dialog answers whether to import and
   // fills the file list.

@@ -1,6 +1,7 @@
 // pantrela-cli export and ftp-upload on the starter recipes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "app/cli_run.h"
@@ -53,6 +54,25 @@ TEST(CliExport, TheEbookTakesItsTitlePageFromTheOptions) {
   EXPECT_NE(ReadBytes(dir / "plain.mobi").find("<h1>Pantrela Recipes</h1><br/>Brackwell</center>"), std::string::npos);
 }
 
+TEST(CliExport, TheCookbookTakesItsPageSize) {
+  TempDir dir;
+  std::string out;
+  ASSERT_EQ(RunCli("--data-dir " + dir.path() + " export --format pdf --book-title Ours --page-size a4 -o " + dir.path() +
+                       "book.pdf",
+                   &out),
+            0)
+      << out;
+  EXPECT_EQ(ReadBytes(dir / "book.pdf").rfind("%PDF-", 0), 0u);
+  if (std::system("command -v pdfinfo >/dev/null 2>&1") != 0) GTEST_SKIP() << "poppler-utils are not installed";
+  FILE* p = ::popen(("pdfinfo '" + dir / "book.pdf" + "'").c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string info;
+  char buf[4096];
+  for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) info.append(buf, n);
+  ::pclose(p);
+  EXPECT_NE(info.find("595 x 842 pts"), std::string::npos) << info;
+}
+
 TEST(CliExport, AStartEmptiesTheScratchFolderOfMailAttachments) {
   TempDir dir;
   CreateFolders(dir / "export-temp/1-0/");
@@ -73,7 +93,7 @@ TEST(CliExport, RefusesWhatItCannotDo) {
   const std::vector<Case> cases = {
       {"export --format bogus -o -", 2, ""},
       {"export --format generic", 2, ""},
-      {"export --format pdf -o " + dir.path() + "b.mobi", 1, "the PDF Cookbook export is not available yet"},
+      {"export --format pdf --page-size letter -o " + dir.path() + "b.mobi", 2, ""},
       {"export --format generic --chapter Nowhere -o -", 1, "no chapter named \"Nowhere\""},
       {"export --format generic --title Nothing -o -", 1, "no recipe titled \"Nothing\""},
       {"export --format generic -o " + dir.path() + "missing/x.txt", 1, "could not be written: "},

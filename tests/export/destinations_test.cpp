@@ -213,22 +213,19 @@ TEST_F(DestinationTest, EmailWithoutAMailProgramSaysSoAndRemovesTheFile) {
   EXPECT_FALSE(Exists(services.mail[3]));
 }
 
-TEST_F(DestinationTest, TheCookbookIsNotAvailableYet) {
-  struct Case {
-    std::string destination;
-    int choice;
-  };
-  for (const Case& c : {Case{"file", 7}, Case{"tablet", 1}}) {
-    dialogs.shown.clear();
-    dialogs.choices = {c.choice};
-    ExportSession s = Session();
-    if (c.destination == "file") ExportToFile(s);
-    else ExportToTablet(s);
-    EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"The PDF Cookbook export is not available yet."})
-        << c.destination;
-  }
-  EXPECT_TRUE(services.mail.empty());
-  EXPECT_TRUE(services.uploads.empty());
+TEST_F(DestinationTest, TheCookbookGoesToAFileAndATablet) {
+  dialogs.choices = {7};
+  dialogs.browse = {{dir.path(), "cookbook"}};
+  dialogs.formAnswers = {{"Our Book", "", "Us"}};
+  ExportSession s = Session();
+  ExportToFile(s);
+  EXPECT_EQ(ReadBytes(dir / "cookbook.pdf").rfind("%PDF-", 0), 0u);
+
+  dialogs.choices = {1};
+  dialogs.formAnswers = {{"Tablet Book", "", ""}, {"127.0.0.1", "2121", "Local", "u", "pw", "recipes.pdf"}};
+  ExportToTablet(s);
+  ASSERT_EQ(services.uploads.size(), 1u);
+  EXPECT_EQ(services.uploads[0].second.rfind("%PDF-", 0), 0u);
 }
 
 TEST_F(DestinationTest, TheEbookGoesToEveryDestination) {

@@ -1,6 +1,7 @@
 // Shows the index screen over a generated collection of 1,000 recipes in 30
 // chapters, the search form, the import dialog's format list and the index
-// screen after F3, four Right keys and F7 in a real window, and grabs the
+// screen after F3, four Right keys and F7, the export menu and the
+// clipboard's format list in a real window, and grabs the
 // screen at each with "import -window root" (run it under Xvfb). Usage: ui_shots DATA_FOLDER OUTPUT_PREFIX
 #include <SDL2/SDL.h>
 
@@ -67,6 +68,14 @@ int main(int argc, char** argv) {
       [&] { PushKey(SDLK_DOWN, KMOD_LCTRL); },
       [&] { PushKey(SDLK_DOWN, KMOD_LCTRL); },
       [&] { grab("index"); },
+      // The export menu under "Export>" and the clipboard's format list.
+      [&] { PushClick(centre(ui::kIdExport, false), centre(ui::kIdExport, true)); },
+      [&] { grab("export_menu"); },
+      [&] { PushKey(SDLK_DOWN); },
+      [&] { PushKey(SDLK_DOWN); },
+      [&] { PushKey(SDLK_RETURN); },
+      [&] { grab("export_clipboard"); },
+      [&] { PushClick(centre(widgets::kIdButtonBase + 1, false), centre(widgets::kIdButtonBase + 1, true)); },
       [&] { PushKey(SDLK_F3); },
       [&] { PushText("apple -pie /soup"); },
       [&] { PushClick(centre(6011, false), centre(6011, true)); },
