@@ -51,6 +51,7 @@ enum Screen : int {
   kScreenMeals = 6,
   kScreenOptions = 7,
   kScreenAbout = 8,
+  kScreenManualImport = 11,
 };
 
 struct AppContext {

@@ -8,6 +8,7 @@
 #include "foundation/numtext.h"
 #include "foundation/vendor.h"
 #include "import/import_formats.h"
+#include "import/manual_import.h"
 #include "import/recipe_builder.h"
 #include "ingredients/ingredient_line.h"
 #include "platform/clipboard.h"
@@ -82,7 +83,7 @@ std::string ImportSkipLine(const ImportSkip& skip) {
 }
 
 int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::vector<std::string>& list,
-                std::vector<ImportSkip>* skipped) {
+                ManualImportView* manual, std::vector<ImportSkip>* skipped) {
   Dialogs* dialogs = ctx.dialogs;
   if (list.empty()) {
     if (dialogs) dialogs->Message("There are no files to import", "OK", 1);
@@ -109,6 +110,9 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
     auto reader = readers.find(format);
     if (reader != readers.end()) {
       reader->second(builder, file, label, chapter, recordId, cancel);
+    } else if (manual) {
+      // Manual import, also for a file detection did not recognise.
+      ManualImport(builder, *manual, file, chapter, recordId, cancel);
     } else if (dialogs) {
       dialogs->Message("The format of this file was not recognized:||" + ShownFileName(file), "OK", 1);
     }
@@ -131,6 +135,17 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
   ctx.Log("Import: " + ImportSummaryLine(builder.stored(), builder.skipped().size()));
   for (const ImportSkip& skip : builder.skipped()) ctx.Log("Import skipped: " + ImportSkipLine(skip));
   if (skipped) *skipped = builder.skipped();
+  return builder.stored();
+}
+
+int ManualImportTextFile(AppContext& ctx, ImportTarget& target, ManualImportView& view, const std::string& file) {
+  RecipeBuilder builder(ctx, target);
+  builder.SetFile(file);
+  int64_t chapter = 0, recordId = 0;
+  bool cancel = false;
+  ManualImport(builder, view, file, chapter, recordId, cancel);
+  builder.Finish();
+  ctx.Log("Import: " + ImportSummaryLine(builder.stored(), builder.skipped().size()));
   return builder.stored();
 }
 

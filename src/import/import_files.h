@@ -11,6 +11,7 @@ namespace pantrela {
 struct AppContext;
 class ImportTarget;
 struct ImportSkip;
+class ManualImportView;
 
 // Where the help page about antivirus programs that block the clipboard is
 // (under the configured vendor site).
@@ -49,11 +50,13 @@ void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vecto
 // following files and later imports). Cleans "Temp.dat" and "temp/" up
 // afterwards and lets the target sort, save and reload. Returns the number
 // of recipes stored.
-// The end of a run is written to the status log: the number of recipes
-// stored and of entries skipped, then one line per skip with its file,
-// position and reason; `skipped` (when given) receives the skips.
+// Manual import (format 1, and a file detection does not recognise) runs
+// on `manual`, the screen; without one the user is told the format was not
+// recognized. The end of a run is written to the status log: the number of
+// recipes stored and of entries skipped, then one line per skip with its
+// file, position and reason; `skipped` (when given) receives the skips.
 int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::vector<std::string>& list,
-                std::vector<ImportSkip>* skipped = nullptr);
+                ManualImportView* manual = nullptr, std::vector<ImportSkip>* skipped = nullptr);
 
 // The summary line of a run ("12 recipes stored, 1 entry skipped") and the
 // line of one skip ("file.xml, recipe 3: the recipe has no category").

@@ -10,6 +10,7 @@
 #include "import/import_formats.h"
 #include "platform/system.h"
 #include "platform/window.h"
+#include "ui/manual_import_screen.h"
 #include "ui/screens.h"
 #include "widgets/modal_loop.h"
 #include "widgets/text_field.h"
@@ -374,7 +375,8 @@ void IndexScreen::Import() {
   std::vector<std::string> files;
   if (!ImportDialog(files)) return;
   CollectionImportTarget target(s_.collection);
-  ImportFiles(s_.ctx, target, s_.importFormat, files);
+  ManualImportScreen manual(s_);
+  ImportFiles(s_.ctx, target, s_.importFormat, files, &manual);
   ListModel& R = List(false);
   R.itemHeight = itemHeight();
   ScrollToCurrent();

@@ -11,6 +11,7 @@
 #include "import/collection_target.h"
 #include "import/import_files.h"
 #include "platform/window.h"
+#include "ui/manual_import_screen.h"
 #include "ui/screens.h"
 #include "widgets/list_widgets.h"
 
@@ -21,10 +22,6 @@ using platform::InputState;
 
 namespace {
 
-constexpr uint32_t kPage = Rgb(226, 232, 236);
-constexpr uint32_t kListFrame = Rgb(63, 115, 139);
-constexpr uint32_t kBarTrack = Rgb(214, 220, 224);
-constexpr uint32_t kBarThumb = Rgb(120, 150, 170);
 constexpr uint32_t kChapterText = Rgb(70, 70, 110);
 constexpr int kTop = 64;
 constexpr int kButtonHigh = 34;
@@ -732,7 +729,8 @@ void IndexScreen::ProcessHandOverText(const std::string& raw) {
   } else {
     std::vector<std::string> files = HandOverFileNames(text);
     CollectionImportTarget target(db);
-    ImportFiles(ctx, target, s_.importFormat, files);
+    ManualImportScreen manual(s_);
+    ImportFiles(ctx, target, s_.importFormat, files, &manual);
   }
   ctx.settings.import_chapter = savedChapter;
 }

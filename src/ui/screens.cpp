@@ -20,7 +20,6 @@ namespace {
 
 constexpr uint32_t kTabActive = Rgb(255, 214, 120);
 constexpr uint32_t kTabIdle = Rgb(196, 212, 222);
-constexpr uint32_t kPageColour = Rgb(226, 232, 236);
 
 const char* const kTabCaptions[6] = {"Index", "Recipe", "Grocery", "Meals", "Options", "About"};
 
@@ -88,7 +87,7 @@ int Screens::StartScreenTimer() {
   return id;
 }
 
-void Screens::AddTabBar(int& n) {
+void Screens::AddTitleArea(int& n) {
   const int W = gui.Width();
   // The bar is painted as decoration; the top bar control itself draws
   // nothing, so pointing at it never paints over the tabs.
@@ -99,6 +98,10 @@ void Screens::AddTabBar(int& n) {
                      .background = kWhite, .caption = "GINGERBREAD_48"});
   gui.AddControl(n, {.id = kIdDecoration, .kind = kKindBitmap, .x1 = 60, .y1 = 2, .x2 = 60 + 150, .y2 = 2 + 40,
                      .background = kWhite, .caption = "TITLE_LARGE"});
+}
+
+void Screens::AddTabBar(int& n) {
+  AddTitleArea(n);
   int x = 222;
   for (int i = 0; i < 6; ++i) {
     int w = std::max(92, gui.canvas.TextWidth(gui.fonts[kFontTab], kTabCaptions[i]) + 30);
@@ -160,7 +163,7 @@ void Screens::RunPlaceholder() {
       gui.window.redraw = false;
       int n = 0;
       gui.AddControl(n, {.id = kIdDecoration, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = gui.Width(),
-                         .y2 = gui.Height(), .background = kPageColour});
+                         .y2 = gui.Height(), .background = kPage});
       AddTabBar(n);
       gui.AddControl(n, {.id = kIdEnd});
       gui.DrawAllControls();
@@ -181,7 +184,7 @@ void Screens::RunAbout() {
     int n = 0;
     const int W = gui.Width(), H = gui.Height();
     gui.AddControl(n, {.id = kIdDecoration, .kind = kKindFill, .x1 = 0, .y1 = 0, .x2 = W, .y2 = H,
-                       .background = kPageColour});
+                       .background = kPage});
     AddTabBar(n);
     const int left = std::max(40, W / 2 - 300), top = 80;
     gui.AddControl(n, {.id = kIdDecoration, .kind = kKindBitmap, .x1 = left, .y1 = top, .x2 = left + 48, .y2 = top + 48,

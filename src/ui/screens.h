@@ -36,6 +36,11 @@ inline constexpr int kKindRecipeList = 300;
 inline constexpr int kKindScrollBar = 252;
 
 inline constexpr int kTabBarHeight = 43;
+// Colours of the screens' page, list frames and scroll bars.
+inline constexpr uint32_t kPage = widgets::Rgb(226, 232, 236);
+inline constexpr uint32_t kListFrame = widgets::Rgb(63, 115, 139);
+inline constexpr uint32_t kBarTrack = widgets::Rgb(214, 220, 224);
+inline constexpr uint32_t kBarThumb = widgets::Rgb(120, 150, 170);
 inline constexpr int kCheckColumn = 24;  // the check-box column at the left edge of a list
 // Timer that scrolls a list while a selection is dragged past its edge.
 inline constexpr int kTimerAutoScroll = 401;
@@ -181,6 +186,9 @@ class Screens {
   void RunLoop();
   // Adds the top bar, icon, title image, tabs 3-8 and the version text.
   void AddTabBar(int& n);
+  // The bar, icon and title image alone (full-window screens put their
+  // caption in place of the tabs).
+  void AddTitleArea(int& n);
   void RunAbout();
   // Screens without content so far: the tab bar over an empty page.
   void RunPlaceholder();

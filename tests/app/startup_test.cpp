@@ -238,6 +238,33 @@ TEST(Companion, ExitStatusAndInfo) {
   EXPECT_NE(out.find("Data folder       " + envDir + "\n"), std::string::npos) << out;
 }
 
+// The import prints what it stored and skipped; manual import marks line
+// ranges of any text file.
+TEST(Companion, ImportSummaryAndManualImport) {
+  Fixture fx;
+  const std::string xml = fx.dir / "two.xml";
+  WriteBytes(xml, "<?xml version=\"1.0\"?><recipeml><recipe><head><title>Kept Stew</title><categories><cat>Soups"
+                  "</cat></categories></head><directions><step>Stir.</step></directions></recipe>"
+                  "<recipe><head><title>No Category</title></head></recipe></recipeml>");
+  std::string out;
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " import " + xml, &out), 0) << out;
+  EXPECT_EQ(out, "1 recipe stored, 1 entry skipped\nskipped: two.xml, recipe 2: the recipe has no category\n");
+  const std::string text = fx.dir / "note.txt";
+  WriteBytes(text, "# Pancakes\r\nServes 4\r\n1 cup flour\r\n\r\n\r\nMix and fry.\r\n");
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " manual-import " + text + " --list", &out), 0) << out;
+  EXPECT_EQ(out, "    1  Pancakes\n    2  Serves 4\n    3  1 cup flour\n    4  \n    5  Mix and fry.\n");
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " manual-import " + text + " --title 1 --ingredients 3", &out), 1);
+  EXPECT_EQ(out, "You have not defined a directions segment\n");
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " manual-import " + text + " --title 1 --directions 9", &out), 2);
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " manual-import " + text +
+                       " --title 1 --yield 2 --ingredients 3 --directions 4-5",
+                   &out),
+            0)
+      << out;
+  EXPECT_EQ(RunCli("--data-dir " + fx.data + " show Pancakes", &out), 0) << out;
+  EXPECT_EQ(out, "Pancakes\nServes 4\n\n1 cup flour\n\n\nMix and fry.\n\n");
+}
+
 TEST(Companion, NewDataFolderStartsWithTheStarterRecipes) {
   // The seeds beside the executable give a new collection its starter
   // recipes, each in the chapter of its category; the index is built on the

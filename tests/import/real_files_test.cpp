@@ -150,7 +150,9 @@ TEST_F(ImportTest, RealFilesOfOtherPrograms) {
       for (const Json& ing : r.Get("ingredients")->items) {
         for (const char* field : {"amount", "measure", "text", "preparationMethod"}) {
           const std::string want = Alnum(ing.Get(field)->text);
-          if (!want.empty()) EXPECT_NE(text.find(want), std::string::npos) << field << ": " << want;
+          if (!want.empty()) {
+            EXPECT_NE(text.find(want), std::string::npos) << field << ": " << want;
+          }
         }
       }
       for (const Json& d : r.Get("directions")->items)
