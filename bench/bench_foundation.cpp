@@ -23,7 +23,7 @@ static void BM_ReadLine1MB(benchmark::State& state) {
   std::string path = ScratchFile("lines.txt");
   std::string text;
   while (text.size() < (1 << 20)) text += "1 1/2 cups all-purpose flour, sifted twice\r\n";
-  WriteFileAtomic(path, text);
+  if (!WriteFileAtomic(path, text)) std::abort();
   for (auto _ : state) {
     File f = File::Open('i', path);
     std::string line;
@@ -43,7 +43,7 @@ static void BM_SettingsReadWrite(benchmark::State& state) {
   std::string path = ScratchFile("Setup747.dat");
   Settings s;
   for (auto& p : s.print) p.assign(400, '\1');
-  WriteSettings(s, path);
+  if (!WriteSettings(s, path)) std::abort();
   for (auto _ : state) {
     Settings in;
     ReadSettings(in, path, WorkArea{});

@@ -112,7 +112,7 @@ std::string GenerateMastercookText(int recipes) {
 void ImportGenerated(benchmark::State& state, const std::string& name, const std::string& bytes, int recipes) {
   const std::string folder = MakeFolder();
   const std::string source = folder + name;
-  WriteFileAtomic(source, bytes);
+  if (!WriteFileAtomic(source, bytes)) std::abort();
   int stored = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -151,7 +151,7 @@ void BM_ImportMealMaster(benchmark::State& state) {
   const int recipes = int(state.range(0));
   const std::string folder = MakeFolder();
   const std::string source = folder + "generated.mmf";
-  WriteFileAtomic(source, GenerateFile(recipes));
+  if (!WriteFileAtomic(source, GenerateFile(recipes))) std::abort();
   int stored = 0;
   for (auto _ : state) {
     state.PauseTiming();

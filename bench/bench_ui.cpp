@@ -25,7 +25,7 @@ const std::string& DataFolder() {
   static std::string folder = [] {
     std::string f = "/tmp/pantrela_bench_ui_" + std::to_string(::getpid()) + "/";
     CreateFolders(f);
-    WriteFileAtomic(f + "Recipe860.dat", testing::GenerateRecipeFile(kRecipes, kChapters, 7));
+    if (!WriteFileAtomic(f + "Recipe860.dat", testing::GenerateRecipeFile(kRecipes, kChapters, 7))) std::abort();
     AppContext ctx;
     ctx.SetFolders(f, f);
     Collection db(ctx);

@@ -11,6 +11,12 @@
 
 namespace pantrela::bench {
 
+void Require(bool written, const std::string& path) {
+  if (written) return;
+  std::fprintf(stderr, "cannot write %s\n", path.c_str());
+  std::exit(1);
+}
+
 namespace {
 
 const char* const kWords[] = {
@@ -85,7 +91,7 @@ uint64_t GenerateCollection(AppContext& ctx, const GeneratorOptions& o) {
     position += bytes.size();
     pending += bytes;
     if (pending.size() > (8u << 20)) {
-      out.Write(pending);
+      Require(out.WriteAll(pending), ctx.files.recipe);
       pending.clear();
     }
   };
@@ -111,10 +117,9 @@ uint64_t GenerateCollection(AppContext& ctx, const GeneratorOptions& o) {
     rec.setServings(uint8_t(g.Int(0, 12)));
     put(rec.photo.empty() ? 0 : kFlagPhoto);
   }
-  out.Write(pending);
-  out.Sync();
+  Require(out.WriteAll(pending) && out.Sync(), ctx.files.recipe);
   out.Close();
-  WriteFileAtomic(ctx.files.index, SortedIndexImage(ByteImage(image)));
+  Require(WriteFileAtomic(ctx.files.index, SortedIndexImage(ByteImage(image))), ctx.files.index);
   return position;
 }
 
@@ -127,7 +132,7 @@ void UseGeneratedCollection(AppContext& ctx, int recipes) {
   GeneratorOptions o;
   o.recipes = recipes;
   GenerateCollection(ctx, o);
-  WriteFileAtomic(folder + "generated.ok", "");
+  Require(WriteFileAtomic(folder + "generated.ok", ""), folder + "generated.ok");
 }
 
 namespace {

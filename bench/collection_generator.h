@@ -29,6 +29,9 @@ uint64_t GenerateCollection(AppContext& ctx, const GeneratorOptions& options);
 // runs ("pantrela-bench-<recipes>/"). The context is pointed at it.
 void UseGeneratedCollection(AppContext& ctx, int recipes);
 
+// Ends the benchmark with a message when a file could not be written.
+void Require(bool written, const std::string& path);
+
 // Resident and peak memory of this process in kilobytes (VmRSS, VmHWM).
 int64_t ResidentKb();
 int64_t PeakResidentKb();

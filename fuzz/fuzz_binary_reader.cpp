@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input = folder + "RECIPE.DAT";
   {
     File f = File::Open('o', input);
-    f.Write(data + 1, int64_t(size - 1));
+    if (f.Write(data + 1, int64_t(size - 1)) != int64_t(size - 1)) return 0;
   }
   AppContext ctx;
   ctx.SetFolders(folder, folder);

@@ -10,49 +10,22 @@
 #include "database/collection.h"
 #include "database/search.h"
 #include "foundation/file.h"
+#include "fuzz_support.h"
 
 using namespace pantrela;
 
 namespace {
-const std::string& Folder() {
-  static std::string folder = [] {
-    char tmpl[] = "/tmp/fuzz_index.XXXXXX";
-    const char* made = ::mkdtemp(tmpl);
-    return std::string(made ? made : "/tmp") + "/";
-  }();
-  return folder;
-}
+const std::string& Folder() { return fuzz::DataFolder("fuzz_index"); }
 
-// A chapter and two recipes, built once.
-const std::string& RecipeFile() {
-  static std::string bytes = [] {
-    std::string out;
-    CurrentRecord r;
-    r.title = "Soups";
-    r.setChapterKey(500);
-    r.setKind(kKindChapter);
-    out += BuildRecordBytes(r, 1);
-    r.Clear();
-    r.title = "Leek Soup";
-    r.ingredients = "2 leeks";
-    r.setRecordId(10);
-    r.setChapterKey(500);
-    out += BuildRecordBytes(r, 2);
-    r.title = "Bean Soup";
-    r.setRecordId(11);
-    out += BuildRecordBytes(r, 3);
-    return out;
-  }();
-  return bytes;
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AppContext ctx;
   ctx.SetFolders(Folder(), Folder());
   ctx.log.Delete();
-  WriteFileAtomic(ctx.files.recipe, RecipeFile());
-  File::Open('o', ctx.files.index).Write(data, int64_t(size));
+  if (!WriteFileAtomic(ctx.files.recipe, fuzz::SoupsRecipeFile()) ||
+      File::Open(OpenMode::Write, ctx.files.index).Write(data, int64_t(size)) != int64_t(size))
+    return 0;
   Collection db(ctx);
   OpenCollection(db);
   for (uint32_t e : db.chapterList().entries) {

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input = folder + "input.mmf";
   {
     File f = File::Open('o', input);
-    f.Write(data, int64_t(size));
+    if (f.Write(data, int64_t(size)) != int64_t(size)) return 0;
   }
   AppContext ctx;
   ctx.SetFolders(folder, folder);

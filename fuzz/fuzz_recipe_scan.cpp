@@ -11,26 +11,14 @@
 #include "database/collection.h"
 #include "database/search.h"
 #include "foundation/file.h"
+#include "fuzz_support.h"
 
 using namespace pantrela;
 
-namespace {
-const std::string& Folder() {
-  static std::string folder = [] {
-    char tmpl[] = "/tmp/fuzz_recipe_scan.XXXXXX";
-    const char* made = ::mkdtemp(tmpl);
-    return std::string(made ? made : "/tmp") + "/";
-  }();
-  return folder;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AppContext ctx;
-  ctx.SetFolders(Folder(), Folder());
-  ctx.log.Delete();
-  DeleteFile(ctx.files.index);
-  File::Open('o', ctx.files.recipe).Write(data, int64_t(size));
+  fuzz::StartFresh(ctx, "fuzz_recipe_scan");
+  if (File::Open(OpenMode::Write, ctx.files.recipe).Write(data, int64_t(size)) != int64_t(size)) return 0;
   Collection db(ctx);
   OpenCollection(db);
   for (uint32_t e : db.EntryOffsets()) {

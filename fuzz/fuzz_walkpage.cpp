@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string page = Folder() + "page.htm";
   {
     File f = File::Open('o', page);
-    f.Write(data, int64_t(size));
+    if (f.Write(data, int64_t(size)) != int64_t(size)) return 0;
   }
   std::string title, photo;
   int32_t servings = 0;

@@ -1,6 +1,8 @@
 #include "app/app_startup.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -121,11 +123,35 @@ void SeedDataFiles(const FileTable& files) {
     const std::string& to = *s.target;
     if (from == to || !Exists(from) || IsDirectory(from)) continue;
     if (Exists(to)) {
-      bool emptySettings = &to == &files.settings && !IsDirectory(to) && File::Open('i', to).Size() == 0;
+      bool emptySettings = &to == &files.settings && !IsDirectory(to) && File::Open(OpenMode::Read, to).Size() == 0;
       if (!emptySettings) continue;
     }
     std::string bytes;
-    if (ReadWholeFile(from, bytes)) WriteFileAtomic(to, bytes, &to == &files.settings ? 0600 : 0644);
+    // A seed that cannot be written leaves the file missing; its owner
+    // starts empty or rebuilds it, as without a seed.
+    if (ReadWholeFile(from, bytes) && !WriteFileAtomic(to, bytes, &to == &files.settings ? 0600 : 0644))
+      continue;
+  }
+}
+
+void RemoveLeftovers(const FileTable& files) {
+  const std::string* targets[] = {&files.grocery, &files.meal,  &files.settings, &files.recipe,
+                                  &files.index,   &files.dictionary, &files.handOver};
+  std::vector<std::string> doomed;
+  if (DIR* d = ::opendir(files.dataFolder.c_str())) {
+    while (const dirent* e = ::readdir(d)) {
+      const std::string name = e->d_name;
+      bool ours = name == files.compaction.substr(files.compaction.rfind('/') + 1);
+      for (const std::string* t : targets) ours = ours || IsAtomicTempName(name, *t);
+      if (ours) doomed.push_back(files.dataFolder + name);
+    }
+    ::closedir(d);
+  }
+  for (const std::string& path : doomed) {
+    // Only regular files; a link of such a name is left alone, its target
+    // never touched.
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) DeleteFile(path);
   }
 }
 
@@ -182,6 +208,18 @@ StartResult StartUp(Application& app) {
   if (data != programFolder) CreateFolders(data);
   ctx.SetFolders(programFolder, data);
 
+  // Single instance first: a copy that finds another one running hands its
+  // command line over and ends without touching the other copy's log or
+  // files.
+  int lock = AcquireInstanceLock(data);
+  if (lock == -1) {
+    if (!opt.commandLine.empty() && !WriteFileAtomic(ctx.files.handOver, opt.commandLine))
+      ReportWriteFailure(ctx, ctx.files.handOver, errno);
+    app.options.commandLine.clear();
+    return StartResult::SecondCopy;
+  }
+  app.instanceLock = lock;
+
   // 3. A fresh status log.
   ctx.log.Delete();
   ctx.Log(std::string(kProgramName) + " " + kVersionText + " Status Log\r\n");
@@ -195,15 +233,15 @@ StartResult StartUp(Application& app) {
   for (const std::string* p : {&f.grocery, &f.meal, &f.settings, &f.recipe, &f.compaction, &f.dictionary, &f.index})
     ClearReadOnly(*p);
 
-  // 5. Hand the command line over before the instance check, so a second
-  // copy leaves its request for the first.
-  if (!opt.commandLine.empty()) WriteFileAtomic(f.handOver, opt.commandLine);
-  app.options.commandLine.clear();
+  // What a killed run left behind: temporary files of the atomic rewrites
+  // and the compaction file.
+  RemoveLeftovers(f);
 
-  // 6. Single instance.
-  int lock = AcquireInstanceLock(data);
-  if (lock == -1) return StartResult::SecondCopy;
-  app.instanceLock = lock;
+  // 5. The command line is left in "command.dat", where the recipe screen
+  // picks it up (the same path as a second copy's request).
+  if (!opt.commandLine.empty() && !WriteFileAtomic(f.handOver, opt.commandLine))
+    ReportWriteFailure(ctx, f.handOver, errno);
+  app.options.commandLine.clear();
 
   // 7. The system.
   LogSystem(ctx);
@@ -234,7 +272,7 @@ void ShutDown(Application& app) {
   if (!app.started) return;
   AppContext& ctx = app.ctx;
   app.RunStage(Stage::Stopping);
-  WriteSettings(ctx.settings, ctx.files.settings);
+  SaveSettings(ctx);
   DeleteFile(ctx.files.dataFolder + "temp.htm");
   DeleteFile(ctx.files.scratchImport);
   app.RunStage(Stage::Stopped);

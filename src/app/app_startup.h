@@ -1,8 +1,10 @@
 // Start-up and shut-down, shared by the program and pantrela-cli.
 //
 // StartUp runs the fixed steps of the program's entry in their order:
-//   folders and file table, a fresh status log, read-only clearing, the
-//   command-line hand-over, the single-instance lock, the system lines,
+//   folders and file table, the single-instance lock (a second copy hands
+//   its command line over and ends here, leaving the running copy's log
+//   alone), a fresh status log, read-only clearing, removal of a killed
+//   run's leftovers, the command-line hand-over, the system lines,
 //   the first settings read, [Display, Window], [Upgrade], seeding of the
 //   "z-" files, the second settings read, [Database], [Ready].
 // The bracketed stages are where higher layers hook in: the window, the
@@ -123,6 +125,11 @@ void ReleaseInstanceLock(int fd);
 // exist yet. An empty settings file counts as missing: the first settings
 // read leaves one behind, and it holds nothing a seed could overwrite.
 void SeedDataFiles(const FileTable& files);
+
+// Removes what a killed run leaves in the data folder: the temporary files
+// of the atomic rewrites and the compaction file "Recipe860.bak" (regular
+// files only, never through a link).
+void RemoveLeftovers(const FileTable& files);
 
 // The operating-system lines of the log, from uname.
 void LogSystem(const AppContext& ctx);

@@ -120,8 +120,7 @@ int Search(Session& s, const std::vector<std::string>& argsIn) {
 int Cleanup(Session& s, const std::vector<std::string>& args) {
   if (!args.empty()) return kUsage;
   Collection& db = s.db();
-  db.CleanUp();
-  return kOk;
+  return db.CleanUp() ? kOk : kFailed;
 }
 
 int AddChapter(Session& s, const std::vector<std::string>& args) {
@@ -129,8 +128,7 @@ int AddChapter(Session& s, const std::vector<std::string>& args) {
   std::string name = TrimSpaces(Arg(args[0]));
   if (name.empty()) return kUsage;
   Collection& db = s.db();
-  db.CreateChapter(name);
-  db.SortAndSaveIndex();
+  if (db.CreateChapter(name) == 0 || !db.SortAndSaveIndex()) return kFailed;
   db.LoadMasterIndex();
   return kOk;
 }

@@ -389,7 +389,7 @@ CloudOutcome CloudBackup(Collection& db, const VendorHost& host, const CloudCred
   if (answer.find("success") != std::string::npos) {
     s.cloud_user = login->user;
     s.cloud_password = login->password;
-    WriteSettings(s, ctx.files.settings);
+    SaveSettings(ctx);
   } else if (answer.find("account taken") != std::string::npos) {
     d.Message("User name \"" + login->user + "\" is already taken.", "OK", 1);
     return CloudOutcome::Failed;

@@ -117,8 +117,12 @@ int64_t Collection::CreateChapter(std::string_view name) {
   current_.setKind(kKindChapter);
   current_.setRecordId(0);
   uint32_t entry = AppendCurrent();
+  if (entry == kNoEntry) {
+    ChangeFailed(ctx_.files.recipe, lastError_);
+    return 0;
+  }
   // Until the caller reloads, the new chapter is already findable.
-  if (entry != kNoEntry) chapters_.entries.push_back(entry);
+  chapters_.entries.push_back(entry);
   return key;
 }
 
@@ -157,9 +161,12 @@ void Collection::AddChapter() {
   std::string name = fields.empty() ? std::string() : TrimSpaces(fields[0].text);
   if (button == 1 && !name.empty()) {
     int64_t key = CreateChapter(name);
-    SortAndSaveIndex();
-    LoadMasterIndex();
-    ChooseChapter(key);
+    if (key != 0 && SortAndSaveIndex()) {
+      LoadMasterIndex();
+      ChooseChapter(key);
+    } else {
+      BuildChapterList();
+    }
   }
   BuildRecipeList();
 }
@@ -178,14 +185,15 @@ void Collection::EditChapter() {
   std::string name = fields.empty() ? std::string() : TrimSpaces(fields[0].text);
   if (button == 1 && !name.empty()) {
     ChapterState state = RememberChapterState();
-    MarkDeleted(old);
     ClearCurrent();
     current_.title.assign(std::string_view(name).substr(0, kTitleWriteMax));
     current_.setChapterKey(key);
     current_.setKind(kKindChapter);
     current_.setRecordId(0);
-    AppendCurrent();
-    SortAndSaveIndex();
+    if (MarkDeleted(old)) {
+      if (AppendCurrent() == kNoEntry) ChangeFailed(ctx_.files.recipe, lastError_);
+      else SortAndSaveIndex();
+    }
     LoadMasterIndex();
     RestoreChapterState(state);
   }
@@ -211,22 +219,18 @@ void Collection::DeleteChapter() {
   Dialogs& d = dialogs();
   d.ProgressOpen();
   lastProgress_.clear();
-  File f = File::Open('u', ctx_.files.recipe);
   const double total = double(index_.size());
+  std::vector<uint32_t> doomed;
   for (size_t off = 0; off < index_.size();) {
     uint8_t len = index_.Get8(off);
     if (len < kEntryFixed) break;
     ProgressStep("Deleting Chapter", "", double(off), total);
     EntryView e = Entry(uint32_t(off));
-    if (e.chapterKey() == key && e.kind() != kKindDeleted) {
-      SetEntryKind(uint32_t(off), kKindDeleted);
-      MarkRecordDeleted(f, uint64_t(e.fileOffset()));
-    }
+    if (e.chapterKey() == key && e.kind() != kKindDeleted) doomed.push_back(uint32_t(off));
     off += len;
   }
-  f.Close();
   d.ProgressClose();
-  SortAndSaveIndex();
+  if (MarkEntriesDeleted(doomed)) SortAndSaveIndex();
   LoadMasterIndex();
   ChooseChapter(nextKey);
   BuildRecipeList();
@@ -248,18 +252,15 @@ void Collection::RemoveEmptyChapters() {
   Dialogs& d = dialogs();
   d.ProgressOpen();
   lastProgress_.clear();
-  File f = File::Open('u', ctx_.files.recipe);
+  std::vector<uint32_t> doomed;
   for (size_t i = 0; i < offsets.size(); ++i) {
     ProgressStep("Removing Empty Chapters", "", double(i), double(offsets.size()));
     EntryView e = Entry(offsets[i]);
-    if (e.kind() == kKindChapter && e.chapterKey() > kReservedKeyMax && !used.count(e.chapterKey())) {
-      SetEntryKind(offsets[i], kKindDeleted);
-      MarkRecordDeleted(f, uint64_t(e.fileOffset()));
-    }
+    if (e.kind() == kKindChapter && e.chapterKey() > kReservedKeyMax && !used.count(e.chapterKey()))
+      doomed.push_back(offsets[i]);
   }
-  f.Close();
   d.ProgressClose();
-  SortAndSaveIndex();
+  if (MarkEntriesDeleted(doomed)) SortAndSaveIndex();
   LoadMasterIndex();
   ChooseChapter(kChapterAll);
   BuildRecipeList();

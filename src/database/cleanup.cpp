@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "database/collection.h"
+#include "database/journal.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
 
@@ -33,32 +34,40 @@ bool ReadAt(File& f, char* target, size_t count, uint64_t at) {
   return true;
 }
 
-void WriteId(File& f, uint64_t recordOffset, int64_t id) {
+bool WriteId(File& f, uint64_t recordOffset, int64_t id) {
   uint8_t bytes[8];
   PutLE64(bytes, uint64_t(id));
   f.Seek(recordOffset + kHdrRecordId);
-  f.Write(bytes, 8);
+  return f.Write(bytes, 8) == 8;
 }
 
 }  // namespace
 
-void Collection::CleanUp() {
-  BuildIndexFromRecipeFile();
-  if (index_.size() < 28 || !Exists(ctx_.files.recipe)) return;
+bool Collection::CleanUp() {
+  if (!BuildIndexFromRecipeFile()) return false;
+  if (index_.size() < 28 || !Exists(ctx_.files.recipe)) return true;
   const bool wasBusy = ctx_.busy;
   ctx_.busy = true;
   Dialogs& d = dialogs();
   d.ProgressOpen();
   lastProgress_.clear();
 
-  File in = File::Open('i', ctx_.files.recipe);
-  File out = File::Open('o', ctx_.files.compaction);
+  File in = File::Open(OpenMode::Read, ctx_.files.recipe);
+  // A compaction file left behind (or a link in its place) is removed, so
+  // the new one is a file of our own.
+  DeleteFile(ctx_.files.compaction);
+  File out = File::Open(OpenMode::Write, ctx_.files.compaction);
   const uint64_t size = in.Size();
   std::string pending;
   uint64_t outPos = 0;
   bool ok = out.valid();
+  std::string failedPath = ctx_.files.compaction;
+  int error = out.lastError();
   auto flush = [&] {
-    if (!pending.empty() && out.Write(pending) != int64_t(pending.size())) ok = false;
+    if (ok && !pending.empty() && !out.WriteAll(pending)) {
+      ok = false;
+      error = out.lastError();
+    }
     pending.clear();
   };
 
@@ -103,17 +112,33 @@ void Collection::CleanUp() {
     }
   }
   flush();
-  if (ok && !out.Sync()) ok = false;
+  if (ok && !out.Sync()) {
+    ok = false;
+    error = out.lastError();
+  }
   in.Close();
   out.Close();
+  // The journal tells the next start that the index may not match the
+  // recipe file from here until the clean-up ends.
+  if (ok && !StartJournal(ctx_.files.journal, kJournalCleanUp, size)) {
+    ok = false;
+    error = errno;
+    failedPath = ctx_.files.journal;
+  }
+  if (ok && FileLayerCalls().rename(ctx_.files.compaction.c_str(), ctx_.files.recipe.c_str()) != 0) {
+    ok = false;
+    error = errno;
+    failedPath = ctx_.files.recipe;
+    DeleteFile(ctx_.files.journal);
+  }
 
-  if (ok && ::rename(ctx_.files.compaction.c_str(), ctx_.files.recipe.c_str()) == 0) {
+  bool saved = ok;
+  if (ok) {
     // The compacted file is in place before the index that points into it
-    // is saved; a crash in between leaves an index that fails its check
-    // and is rebuilt from the new file.
+    // is saved; a crash in between is caught by the journal.
     SyncFolderOf(ctx_.files.recipe);
     index_ = ByteImage(image);
-    SaveIndex();
+    saved = SaveIndex();
   } else {
     // The old recipe file and the index built from it stay as they are.
     DeleteFile(ctx_.files.compaction);
@@ -124,8 +149,11 @@ void Collection::CleanUp() {
   BuildChapterList();
   BuildRecipeList();
   d.ProgressClose();
-  RepairDuplicateRecordIds();
+  if (!ok) ReportWriteFailure(ctx_, failedPath, error);
+  const int repaired = saved ? RepairDuplicateRecordIds() : 0;
+  if (saved && repaired >= 0) DeleteFile(ctx_.files.journal);
   ctx_.busy = wasBusy;
+  return ok && saved && repaired >= 0;
 }
 
 int Collection::RepairDuplicateRecordIds() {
@@ -141,8 +169,9 @@ int Collection::RepairDuplicateRecordIds() {
   };
   std::vector<Item> list;
   int count = 0;
+  int failed = 0;
   {
-    File f = File::Open('u', ctx_.files.recipe);
+    File f = File::Open(OpenMode::Update, ctx_.files.recipe);
     const uint64_t size = f.Size();
     FileWindow win(f.fd(), size);
     uint64_t off = 0;
@@ -174,24 +203,34 @@ int Collection::RepairDuplicateRecordIds() {
       }
       if (list[i].id == prev) {
         ++count;
-        WriteId(f, list[groupStart + renumbered].offset, ctx_.ids.Make());
+        if (!WriteId(f, list[groupStart + renumbered].offset, ctx_.ids.Make())) {
+          failed = f.lastError();
+          break;
+        }
         ++renumbered;
       }
       prev = list[i].id;
     }
-    if (count > 0) f.Sync();
+    if (count > 0 && !failed && !f.Sync()) failed = f.lastError();
   }
   d.ProgressClose();
+  if (failed) {
+    // The index is built from the file as it is, renumbered or not.
+    lastError_ = failed;
+    ReportWriteFailure(ctx_, ctx_.files.recipe, failed);
+    BuildIndexFromRecipeFile();
+    return -1;
+  }
   if (count > 0) {
     ctx_.Log("ERROR: " + Plain(count) + " Duplicate RID's");
-    BuildIndexFromRecipeFile();
+    if (!BuildIndexFromRecipeFile()) return -1;
   }
   return count;
 }
 
 void Collection::GiveRecordNewId(int64_t value) {
   if (!Exists(ctx_.files.recipe)) return;
-  File f = File::Open('u', ctx_.files.recipe);
+  File f = File::Open(OpenMode::Update, ctx_.files.recipe);
   const uint64_t size = f.Size();
   uint64_t off = 0;
   while (off + kRecordHeaderSize <= size && !ctx_.Quitting()) {
@@ -200,7 +239,7 @@ void Collection::GiveRecordNewId(int64_t value) {
     if (f.Read(h, kRecordHeaderSize) != int64_t(kRecordHeaderSize)) break;
     const uint64_t length = GetLE32(h);
     if (HasRecordMagic(h) && int64_t(GetLE64(h + kHdrRecordId)) == value) {
-      WriteId(f, off, ctx_.ids.Make());
+      if (!WriteId(f, off, ctx_.ids.Make()) || !f.Sync()) ReportWriteFailure(ctx_, ctx_.files.recipe, f.lastError());
       return;
     }
     if (length < kRecordHeaderSize) break;

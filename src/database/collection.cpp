@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "database/journal.h"
 #include "database/photo_store.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
@@ -63,6 +64,7 @@ void Collection::ProgressStep(const std::string& title, const std::string& line2
 
 void Collection::LoadMasterIndex() {
   const FileTable& f = ctx_.files;
+  RecoverUnfinishedChanges();
   if (!Exists(f.index)) {
     ctx_.Log("Load Master Index: Index file is missing");
     Rebuild(false);
@@ -122,7 +124,7 @@ void Collection::LoadMasterIndex() {
       {mid, "Load Master Index: Middle Pointer Past File End", "Load Master Index: Middle record does not match"},
       {last, "Load Master Index: Last Pointer Past File End", "Load Master Index: Last record does not match"},
   };
-  File recipe = File::Open('i', f.recipe);
+  File recipe = File::Open(OpenMode::Read, f.recipe);
   for (const Check& c : checks) {
     if (c.pointer < 0) continue;
     EntryView e = Entry(uint32_t(c.pointer));
@@ -163,7 +165,7 @@ void OpenCollection(Collection& collection) {
 
 // ----- building from the recipe file -----
 
-void Collection::BuildIndexFromRecipeFile() {
+bool Collection::BuildIndexFromRecipeFile() {
   const bool wasBusy = ctx_.busy;
   ctx_.busy = true;
   std::string image;
@@ -172,7 +174,7 @@ void Collection::BuildIndexFromRecipeFile() {
     AppendIndexEntry(image, 0, kKindChapter, ctx_.ids.Make(), i + 1, 0, kReservedChapterNames[i]);
 
   if (Exists(ctx_.files.recipe)) {
-    File file = File::Open('i', ctx_.files.recipe);
+    File file = File::Open(OpenMode::Read, ctx_.files.recipe);
     const uint64_t size = file.Size();
     FileWindow win(file.fd(), size);
     Dialogs& d = dialogs();
@@ -218,55 +220,164 @@ void Collection::BuildIndexFromRecipeFile() {
       }
       std::string title;
       uint8_t flags = 0;
-      const uint64_t end = off + length;
-      uint64_t pos = off + kRecordHeaderSize;
-      while (pos + 6 <= end) {
-        const uint8_t* fh = win.Get(pos, 6);
-        if (!fh) break;
-        uint16_t type = GetLE16(fh);
-        uint64_t len = GetLE32(fh + 2);
-        if (type == kFieldEnd) break;
-        if (type == kFieldTitle) {
-          size_t take = size_t(std::min<uint64_t>({len, kTitleWriteMax, end - pos - 6}));
-          const uint8_t* t = win.Get(pos + 6, take);
-          title.assign(t ? reinterpret_cast<const char*>(t) : "", t ? take : 0);
-        } else if (type == kFieldPhoto) {
-          flags |= kFlagPhoto;
-        }
-        pos += 6 + len;
+      RecordFieldCursor field(win, off + kRecordHeaderSize, off + length);
+      while (field.Next()) {
+        if (field.type() == kFieldTitle) title.assign(field.data().substr(0, kTitleWriteMax));
+        else if (field.type() == kFieldPhoto) flags |= kFlagPhoto;
       }
       AppendIndexEntry(image, flags, kind, recordId, chapterKey, int64_t(off), title);
-      off = end;
+      off += length;
     }
     d.ProgressClose();
   }
   image.shrink_to_fit();
   index_ = ByteImage(image);
-  SortAndSaveIndex();
+  const bool saved = SortAndSaveIndex();
   BuildChapterList();
   BuildRecipeList();
   ctx_.busy = wasBusy;
+  return saved;
 }
 
 // ----- sorting and saving -----
 
-void Collection::SyncRecipeFile() {
-  if (!unsynced_) return;
-  File f = File::Open('u', ctx_.files.recipe);
-  f.Sync();
+bool Collection::SyncRecipeFile() {
+  if (!unsynced_) return true;
+  File f = File::Open(OpenMode::Update, ctx_.files.recipe);
+  if (!f.valid() || !f.Sync()) {
+    lastError_ = f.lastError();
+    return false;
+  }
   unsynced_ = false;
+  return true;
 }
 
-void Collection::SortAndSaveIndex() {
-  SyncRecipeFile();
+bool Collection::SortAndSaveIndex() {
   std::string sorted = SortedIndexImage(index_);
-  WriteFileAtomic(ctx_.files.index, sorted);
+  if (!SyncRecipeFile()) return ChangeFailed(ctx_.files.recipe, lastError_);
+  if (!WriteFileAtomic(ctx_.files.index, sorted)) {
+    const int error = errno;
+    if (!changesOpen_) index_ = ByteImage(sorted);
+    return ChangeFailed(ctx_.files.index, error);
+  }
   index_ = ByteImage(sorted);
+  CloseChanges();
+  return true;
 }
 
-void Collection::SaveIndex() {
-  SyncRecipeFile();
-  WriteFileAtomic(ctx_.files.index, index_.view());
+bool Collection::SaveIndex() {
+  if (!SyncRecipeFile()) return ChangeFailed(ctx_.files.recipe, lastError_);
+  if (!WriteFileAtomic(ctx_.files.index, index_.view())) return ChangeFailed(ctx_.files.index, errno);
+  CloseChanges();
+  return true;
+}
+
+// ----- unfinished changes -----
+
+namespace {
+
+// Cuts the recipe file back to `length` and undoes the deletion marks
+// (last first); true when the file is as it was.
+bool TakeBackChanges(const std::string& recipe, uint64_t length, const std::vector<JournalMark>& marks) {
+  if (!Exists(recipe)) return true;
+  File f = File::Open(OpenMode::Update, recipe);
+  if (!f.valid()) return false;
+  if (f.Size() > length && ::ftruncate(f.fd(), off_t(length)) != 0) return false;
+  for (auto m = marks.rbegin(); m != marks.rend(); ++m) {
+    uint8_t header[kRecordHeaderSize];
+    f.Seek(m->offset);
+    // Only a deletion mark is undone: a record now deleted gets its live
+    // kind back; nothing else is ever changed by a journal.
+    if (m->offset + kRecordHeaderSize > length || f.Read(header, kRecordHeaderSize) != int64_t(kRecordHeaderSize) ||
+        !HasRecordMagic(header) || header[kHdrKind] != kKindDeleted || m->oldKind >= kKindDeleted)
+      continue;
+    f.Seek(m->offset + kHdrKind);
+    if (f.Write(&m->oldKind, 1) != 1) return false;
+  }
+  return f.Sync();
+}
+
+// True when the saved index already lists the journal's change: an entry
+// of a record at or beyond the old length, or a marked record as deleted.
+bool IndexListsChange(const std::string& indexPath, const Journal& j) {
+  std::string bytes;
+  if (!ReadWholeFile(indexPath, bytes)) return false;
+  ByteImage image(bytes);
+  if (!IndexImageIsWalkable(image)) return false;
+  for (uint32_t off : IndexEntryOffsets(image)) {
+    EntryView e{&image, off};
+    const bool reserved = e.kind() == kKindChapter && e.chapterKey() <= kReservedKeyMax;
+    if (!reserved && uint64_t(e.fileOffset()) >= j.recipeLength) return true;
+    if (e.kind() == kKindDeleted)
+      for (const JournalMark& m : j.marks)
+        if (m.offset == uint64_t(e.fileOffset())) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool Collection::OpenChanges() {
+  if (changesOpen_) return true;
+  const uint64_t length = FileSizeOf(ctx_.files.recipe);
+  if (!StartJournal(ctx_.files.journal, kJournalAppend, length)) {
+    lastError_ = errno;
+    return false;
+  }
+  changesOpen_ = true;
+  changesStart_ = length;
+  return true;
+}
+
+void Collection::CloseChanges() {
+  if (!changesOpen_) return;
+  changesOpen_ = false;
+  // A journal left behind is recognised as saved at the next start.
+  DeleteFile(ctx_.files.journal);
+}
+
+bool Collection::ChangeFailed(const std::string& path, int error) {
+  lastError_ = error;
+  ReportWriteFailure(ctx_, path, error);
+  AbandonChanges();
+  return false;
+}
+
+void Collection::AbandonChanges() {
+  if (!changesOpen_) return;
+  Journal j;
+  if (!ReadJournal(ctx_.files.journal, j)) j.marks.clear();
+  // When the file cannot be put back now, the journal stays and the next
+  // start tries again.
+  if (TakeBackChanges(ctx_.files.recipe, changesStart_, j.marks)) DeleteFile(ctx_.files.journal);
+  changesOpen_ = false;
+  unsynced_ = false;
+  std::string bytes;
+  ReadWholeFile(ctx_.files.index, bytes);
+  index_ = ByteImage(bytes);
+  if (!IndexImageIsWalkable(index_)) index_ = ByteImage(std::string());
+}
+
+void Collection::RecoverUnfinishedChanges() {
+  const std::string& path = ctx_.files.journal;
+  Journal j;
+  if (!ReadJournal(path, j)) {
+    // Nothing was changed before a journal is complete.
+    if (Exists(path)) DeleteFile(path);
+    return;
+  }
+  if (j.kind == kJournalCleanUp) {
+    ctx_.Log("Unfinished clean-up: the index is built from the recipe file");
+    if (BuildIndexFromRecipeFile()) DeleteFile(path);
+    return;
+  }
+  if (IndexListsChange(ctx_.files.index, j)) {
+    DeleteFile(path);
+    return;
+  }
+  ctx_.Log("Unfinished change of the recipe file taken back (" + Thousands(int64_t(j.recipeLength)) + " - " +
+           Thousands(int64_t(FileSizeOf(ctx_.files.recipe))) + ")");
+  if (TakeBackChanges(ctx_.files.recipe, j.recipeLength, j.marks)) DeleteFile(path);
 }
 
 // ----- the current record -----
@@ -274,7 +385,7 @@ void Collection::SaveIndex() {
 void Collection::LoadCurrent(uint64_t fileOffset) {
   current_.Clear();
   if (!Exists(ctx_.files.recipe)) return;
-  File f = File::Open('i', ctx_.files.recipe);
+  File f = File::Open(OpenMode::Read, ctx_.files.recipe);
   const uint64_t size = f.Size();
   if (fileOffset > size || fileOffset + kRecordHeaderSize > size) {
     ctx_.Log("Load Data Record - Too small for header");
@@ -297,14 +408,17 @@ uint32_t Collection::AppendCurrent() {
   if (current_.photo.size() >= 2 && current_.photo[0] == 'B' && current_.photo[1] == 'M')
     ConvertBmpPhotoForStorage(ctx_, dialogs(), current_.photo);
   std::string bytes = BuildRecordBytes(current_, ctx_.ids.Make());
-  File f = File::Open(Exists(ctx_.files.recipe) ? 'a' : 'o', ctx_.files.recipe);
-  if (!f.valid()) return kNoEntry;
+  if (!OpenChanges()) return kNoEntry;
+  File f = File::Open(OpenMode::Append, ctx_.files.recipe);
+  if (!f.valid()) {
+    lastError_ = f.lastError();
+    return kNoEntry;
+  }
   const uint64_t position = f.Tell();
-  const int64_t written = f.Write(bytes);
-  if (written != int64_t(bytes.size())) {
+  if (!f.WriteAll(bytes)) {
+    lastError_ = f.lastError();
     // A torn record is taken back so the file never ends in a half record.
-    int ignored = ::ftruncate(f.fd(), off_t(position));
-    (void)ignored;
+    if (::ftruncate(f.fd(), off_t(position)) != 0) unsynced_ = true;
     return kNoEntry;
   }
   f.Close();
@@ -319,11 +433,36 @@ uint32_t Collection::AppendCurrent() {
   return at;
 }
 
-void Collection::MarkDeleted(uint32_t entryOff) {
-  SetEntryKind(entryOff, kKindDeleted);
-  if (!Exists(ctx_.files.recipe)) return;
-  File f = File::Open('u', ctx_.files.recipe);
-  MarkRecordDeleted(f, uint64_t(Entry(entryOff).fileOffset()));
+bool Collection::MarkDeleted(uint32_t entryOff) { return MarkEntriesDeleted({entryOff}); }
+
+bool Collection::MarkEntriesDeleted(const std::vector<uint32_t>& entries) {
+  if (entries.empty()) return true;
+  if (!Exists(ctx_.files.recipe)) {
+    for (uint32_t e : entries) SetEntryKind(e, kKindDeleted);
+    return true;
+  }
+  if (!OpenChanges()) return ChangeFailed(ctx_.files.journal, lastError_);
+  File f = File::Open(OpenMode::Update, ctx_.files.recipe);
+  if (!f.valid()) return ChangeFailed(ctx_.files.recipe, f.lastError());
+  // Each record's kind before the mark goes into the journal first, so a
+  // crash before the index is saved can undo the marks.
+  std::vector<JournalMark> marks;
+  marks.reserve(entries.size());
+  for (uint32_t e : entries) {
+    const uint64_t at = uint64_t(Entry(e).fileOffset());
+    uint8_t header[kRecordHeaderSize];
+    f.Seek(at);
+    if (f.Read(header, kRecordHeaderSize) == int64_t(kRecordHeaderSize) && HasRecordMagic(header) &&
+        header[kHdrKind] != kKindDeleted)
+      marks.push_back({at, header[kHdrKind]});
+  }
+  if (!AddJournalMarks(ctx_.files.journal, marks)) return ChangeFailed(ctx_.files.journal, errno);
+  for (uint32_t e : entries) {
+    SetEntryKind(e, kKindDeleted);
+    if (!MarkRecordDeleted(f, uint64_t(Entry(e).fileOffset()))) return ChangeFailed(ctx_.files.recipe, f.lastError());
+  }
+  unsynced_ = true;
+  return true;
 }
 
 }  // namespace pantrela

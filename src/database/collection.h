@@ -77,15 +77,30 @@ class Collection {
   // chapter list. Start-up calls this once.
   void LoadMasterIndex();
   // Replaces the index by a scan of the recipe file ("Building Recipe
-  // Index"), sorts and saves it and builds both lists.
-  void BuildIndexFromRecipeFile();
+  // Index"), sorts and saves it and builds both lists. False when the index
+  // could not be saved (reported; the image in memory is the new one).
+  bool BuildIndexFromRecipeFile();
   // Sorts the image into index order and saves it atomically. Records
-  // appended since the last save are synced to disk first.
-  void SortAndSaveIndex();
-  // Saves the image as it is (after in-place changes).
-  void SaveIndex();
-  // fsyncs the recipe file when records were appended since the last sync.
-  void SyncRecipeFile();
+  // appended since the last save are synced to disk first. A failure is
+  // reported through the dialogs; the changes since the last save are then
+  // taken back (see AbandonChanges) and the previous index file stays.
+  bool SortAndSaveIndex();
+  // Saves the image as it is (after in-place changes), like SortAndSaveIndex.
+  bool SaveIndex();
+  // fsyncs the recipe file when records were appended or marked since the
+  // last sync; the mark stays when the sync fails.
+  [[nodiscard]] bool SyncRecipeFile();
+
+  // ----- unfinished changes (see journal.h) -----
+  // True while records were appended or marked deleted since the last
+  // index save.
+  bool changesOpen() const { return changesOpen_; }
+  // Takes back every append and deletion mark since the last index save:
+  // the recipe file is cut back, the marks are undone and the index image
+  // is read again from its file.
+  void AbandonChanges();
+  // The error number of the last failed write (0 when none).
+  int lastError() const { return lastError_; }
 
   // ----- current record -----
   CurrentRecord& current() { return current_; }
@@ -95,11 +110,15 @@ class Collection {
   void LoadCurrent(uint64_t fileOffset);
   // Appends the current record to the recipe file (one write) and its entry
   // to the end of the index image; returns the entry's offset, or kNoEntry
-  // when the record could not be written. The caller sorts and saves the
-  // index afterwards; that save syncs the file once for any number of appends.
+  // when the record could not be written (lastError tells why; nothing of
+  // the record stays in the file). The caller sorts and saves the index
+  // afterwards; that save syncs the file once for any number of appends.
   uint32_t AppendCurrent();
   // Marks the entry deleted in the index and its record in the recipe file.
-  void MarkDeleted(uint32_t entryOff);
+  bool MarkDeleted(uint32_t entryOff);
+  // The same for several entries, with one journal write for all of them.
+  // A failure is reported and takes the changes back.
+  bool MarkEntriesDeleted(const std::vector<uint32_t>& entries);
 
   // ----- chapters and lists -----
   ListModel& chapterList() { return chapters_; }
@@ -146,9 +165,11 @@ class Collection {
 
   // ----- clean-up -----
   // Compacts the recipe file into index order ("Updating Records") and
-  // repairs duplicate record IDs.
-  void CleanUp();
-  // Returns the number of duplicates repaired.
+  // repairs duplicate record IDs. False when a file could not be written
+  // (reported); the recipe file and the index then hold what they held.
+  bool CleanUp();
+  // Returns the number of duplicates repaired, -1 when the file could not
+  // be written (reported).
   int RepairDuplicateRecordIds();
   // Gives the first record in file order whose record ID equals `value` a
   // fresh record ID in place.
@@ -156,6 +177,14 @@ class Collection {
 
  private:
   void Rebuild(bool announce);
+  // Opens the journal of a change before its first append or mark.
+  bool OpenChanges();
+  // The change is saved: the journal goes.
+  void CloseChanges();
+  // Reports a failed write of `path`, takes the open changes back; false.
+  bool ChangeFailed(const std::string& path, int error);
+  // At start: finishes or takes back what a crash left unfinished.
+  void RecoverUnfinishedChanges();
   void ProgressStep(const std::string& title, const std::string& line2, double value, double maximum);
 
   AppContext& ctx_;
@@ -165,6 +194,9 @@ class Collection {
   ListModel recipes_;
   MealPlanSource* mealPlan_ = nullptr;
   bool unsynced_ = false;
+  bool changesOpen_ = false;
+  uint64_t changesStart_ = 0;
+  int lastError_ = 0;
   std::string lastProgress_;
 };
 

@@ -15,7 +15,22 @@ namespace pantrela {
 class File;
 class StatusLog;
 
-// Entry layout.
+// Entry layout (the file is these entries one after the other, no header;
+// integers little-endian):
+//
+//   Offset  Size  Meaning
+//   ------  ----  ---------------------------------------------------------
+//      0      1   entry length: 29 + title length (at most 249)
+//      1      1   flags: bit 0 hit of the last search, bit 1 has a photo,
+//                 bit 2 checked in its list
+//      2      1   kind, as the record's: 0 recipe, 1 information text,
+//                 2 chapter, 3 deleted
+//      3      1   reserved, 0
+//      4      8   record ID (0 for user chapters)
+//     12      8   chapter key (1-4 for the reserved chapters)
+//     20      8   offset of the record in the recipe file (0 for the
+//                 reserved chapters)
+//     28    n+1   title (at most 220 bytes) and one zero byte
 inline constexpr size_t kEntLength = 0;
 inline constexpr size_t kEntFlags = 1;
 inline constexpr size_t kEntKind = 2;
@@ -25,6 +40,10 @@ inline constexpr size_t kEntChapterKey = 12;
 inline constexpr size_t kEntFileOffset = 20;
 inline constexpr size_t kEntTitle = 28;
 inline constexpr size_t kEntryFixed = 29;  // entry length = 29 + title length
+static_assert(kEntFlags == kEntLength + 1 && kEntKind == kEntFlags + 1 && kEntReserved == kEntKind + 1 &&
+              kEntRecordId == kEntReserved + 1 && kEntChapterKey == kEntRecordId + 8 &&
+              kEntFileOffset == kEntChapterKey + 8 && kEntTitle == kEntFileOffset + 8 && kEntryFixed == kEntTitle + 1);
+static_assert(kEntryFixed + 220 <= 255, "the longest title still fits the length byte");
 
 // Flag bits.
 inline constexpr uint8_t kFlagHit = 1;

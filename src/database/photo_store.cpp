@@ -17,7 +17,7 @@ bool ConvertBmpPhotoForStorage(const AppContext& ctx, Dialogs& dialogs, std::str
   const std::string jpgPath = ctx.files.dataFolder + "temp.jpg";
   bool ok = false;
   {
-    File f = File::Open('o', bmpPath);
+    File f = File::Open(OpenMode::Write, bmpPath);
     ok = f.Write(photo) == int64_t(photo.size());
   }
   uint64_t token = 0;
@@ -31,7 +31,7 @@ bool ConvertBmpPhotoForStorage(const AppContext& ctx, Dialogs& dialogs, std::str
   ok = ok && codecs.DecodeFile(bmpPath, image) == platform::kCodecOk && codecs.Encode(image, jpeg);
   codecs.Shutdown(token);
   if (ok) {
-    File f = File::Open('o', jpgPath);
+    File f = File::Open(OpenMode::Write, jpgPath);
     ok = f.Write(jpeg) == int64_t(jpeg.size());
   }
   if (ok) {

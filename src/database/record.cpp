@@ -49,37 +49,31 @@ std::string BuildRecordBytes(const CurrentRecord& rec, int64_t writeStamp) {
 }
 
 void ParseRecordFields(std::string_view fields, CurrentRecord& rec) {
-  size_t pos = 0;
-  const size_t n = fields.size();
-  const auto* p = reinterpret_cast<const uint8_t*>(fields.data());
-  while (pos < n) {
-    if (n - pos < 6) break;
-    uint16_t type = GetLE16(p + pos);
-    uint64_t length = GetLE32(p + pos + 2);
-    size_t start = pos + 6;
-    size_t avail = std::min<uint64_t>(length, n - start);
-    std::string_view data = fields.substr(start, avail);
-    switch (type) {
+  // Loading skips the end mark like any other unknown field.
+  MemoryBytes body{fields};
+  RecordFieldCursor field(body, 0, fields.size(), false);
+  while (field.Next()) {
+    std::string_view data = field.data();
+    switch (field.type()) {
       case kFieldTitle: rec.title.assign(data.substr(0, kTitleReadMax)); break;
       case kFieldIngredients: rec.ingredients.assign(data.substr(0, kLongTextMax)); break;
       case kFieldDirections: rec.directions.assign(data.substr(0, kLongTextMax)); break;
       case kFieldPhoto: rec.photo.assign(data); break;
       default: break;
     }
-    if (length > n - start) break;
-    pos = start + size_t(length);
   }
 }
 
-void MarkRecordDeleted(File& file, uint64_t offset) {
+bool MarkRecordDeleted(File& file, uint64_t offset) {
   uint8_t header[kRecordHeaderSize];
   file.Seek(offset);
-  if (file.Read(header, kRecordHeaderSize) != int64_t(kRecordHeaderSize)) return;
+  if (file.Read(header, kRecordHeaderSize) != int64_t(kRecordHeaderSize)) return true;
   // Only a record is touched: a stale offset never overwrites other bytes.
-  if (!HasRecordMagic(header)) return;
-  header[kHdrKind] = kKindDeleted;
-  file.Seek(offset);
-  file.Write(header, kRecordHeaderSize);
+  if (!HasRecordMagic(header)) return true;
+  // The kind byte alone is written, in place.
+  const uint8_t kind = kKindDeleted;
+  file.Seek(offset + kHdrKind);
+  return file.Write(&kind, 1) == 1;
 }
 
 }  // namespace pantrela

@@ -120,7 +120,7 @@ int RunSearch(Collection& collection, const SearchRequest& request) {
 
   int count = 0;
   if (Exists(ctx.files.recipe)) {
-    File file = File::Open('i', ctx.files.recipe);
+    File file = File::Open(OpenMode::Read, ctx.files.recipe);
     const uint64_t size = file.Size();
     FileWindow win(file.fd(), size, 8192);
     Dialogs& d = collection.dialogs();
@@ -147,26 +147,17 @@ int RunSearch(Collection& collection, const SearchRequest& request) {
       const uint8_t* h = win.Get(at, kRecordHeaderSize);
       if (!h) break;
       const uint64_t end = std::min<uint64_t>(at + GetLE32(h), size);
-      uint64_t pos = at + kRecordHeaderSize;
+      RecordFieldCursor field(win, at + kRecordHeaderSize, end);
       bool match = false;
-      while (!match && pos + 6 <= end) {
-        const uint8_t* fh = win.Get(pos, 6);
-        if (!fh) break;
-        const uint16_t type = GetLE16(fh);
-        const uint64_t len = GetLE32(fh + 2);
-        if (type == kFieldEnd) break;
+      while (!match && field.Next()) {
+        const uint16_t type = field.type();
         const bool tested = (type == kFieldTitle && request.titles) ||
                             (type == kFieldIngredients && request.ingredients) ||
                             (type == kFieldDirections && request.directions);
         if (tested) {
-          size_t take = size_t(std::min<uint64_t>(len, end - pos - 6));
-          const uint8_t* data = win.Get(pos + 6, take);
-          if (data) {
-            FoldInto(std::string_view(reinterpret_cast<const char*>(data), take), folded);
-            match = MatchFolded(folded, terms);
-          }
+          FoldInto(field.data(), folded);
+          match = MatchFolded(folded, terms);
         }
-        pos += 6 + len;
       }
       if (match) {
         collection.SetEntryFlag(off, kFlagHit, true);

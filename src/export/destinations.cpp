@@ -92,7 +92,7 @@ std::string NewExportScratchFolder(const FileTable& files) {
 
 namespace {
 
-void SaveSettings(AppContext& ctx) {
+void SaveChoices(AppContext& ctx) {
   if (!ctx.files.settings.empty() && !WriteSettings(ctx.settings, ctx.files.settings))
     ctx.Log("Export: the settings file could not be written");
 }
@@ -113,7 +113,7 @@ int ChooseFormat(ExportSession& s, const std::string& title, const char* listTex
   const int pos = Choose(s, title, list, EntryIndexOfCode(remembered, list));
   if (pos < 0) return -1;
   remembered = FormatCodeOfEntry(list[size_t(pos)]);
-  SaveSettings(s.ctx);
+  SaveChoices(s.ctx);
   return pos;
 }
 
@@ -177,7 +177,7 @@ void ExportToFile(ExportSession& s) {
     return;
   }
   s.ctx.settings.export_path = folder;
-  SaveSettings(s.ctx);
+  SaveChoices(s.ctx);
   ExportJob job = JobOf(s);
   const ExportFileResult r = BuildExportIndex(job, folder, name, code);
   if (r.status == ExportStatus::kFailed) ReportFailure(s, name, r.error);
@@ -259,7 +259,7 @@ void ExportToTablet(ExportSession& s) {
     const auto open = [&](const std::string& link) { s.services.OpenWebAddress(s.ctx, link); };
     if (FtpSettingsForm(s.dialogs, formText, NewsValue(news, helpKey), settings, "Recipes", ext, open)) {
       key = settings;
-      SaveSettings(s.ctx);
+      SaveChoices(s.ctx);
       const FtpResult up = s.services.Upload(s.ctx, s.dialogs, settings, path);
       s.dialogs.Message(up.text, "OK", 1);
     }

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cerrno>
 #include <cstdlib>
+
+#include "foundation/file.h"
+#include "foundation/shell.h"
 
 namespace pantrela {
 
@@ -24,6 +28,7 @@ FileTable FileTable::For(const std::string& programFolder, const std::string& da
   t.index = dataFolder + "Index860.dat";
   t.statusLog = dataFolder + "status.log";
   t.handOver = dataFolder + "command.dat";
+  t.journal = dataFolder + "Recipe860.jnl";
   return t;
 }
 
@@ -31,6 +36,20 @@ int ProgressPercent(double value, double maximum) {
   double p = std::floor(100.0 * value / std::max(1.0, maximum));
   if (!(p < 100)) return 100;
   return int(p);
+}
+
+void ReportWriteFailure(AppContext& ctx, const std::string& path, int error) {
+  const std::string name = path.substr(path.rfind('/') + 1);
+  const std::string reason = SystemErrorText(error ? error : EIO);
+  ctx.Log("Unable to write " + name + ": " + reason);
+  if (ctx.dialogs) ctx.dialogs->Message("Unable to write " + name + ":|" + reason, "OK", 1);
+}
+
+bool SaveSettings(AppContext& ctx) {
+  if (ctx.files.settings.empty()) return true;
+  if (WriteSettings(ctx.settings, ctx.files.settings)) return true;
+  ReportWriteFailure(ctx, ctx.files.settings, errno);
+  return false;
 }
 
 }  // namespace pantrela

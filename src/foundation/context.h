@@ -36,6 +36,7 @@ struct FileTable {
   std::string index;          // Index860.dat
   std::string statusLog;      // status.log
   std::string handOver;       // command.dat
+  std::string journal;        // Recipe860.jnl: an operation on the recipe file that has not finished
 
   // Builds every path from the two folders (each ending with '/').
   static FileTable For(const std::string& programFolder, const std::string& dataFolder);
@@ -80,5 +81,14 @@ struct AppContext {
   void Log(std::string_view text) const { log.Log(text); }
   bool Quitting() const { return quit.load() > 0; }
 };
+
+// Tells the user that a file could not be written: "Unable to write NAME:"
+// and the system's reason for `error`, through the dialogs (on standard
+// error in pantrela-cli), and logs the same line.
+void ReportWriteFailure(AppContext& ctx, const std::string& path, int error);
+
+// Writes the settings file; a failure is reported as above and leaves the
+// previous file in place. False when it failed.
+bool SaveSettings(AppContext& ctx);
 
 }  // namespace pantrela

@@ -14,10 +14,52 @@
 #include <cctype>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "foundation/bytes.h"
+#include "foundation/shell.h"
 
 namespace pantrela {
+
+namespace {
+
+int SysOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+ssize_t SysPwrite(int fd, const void* data, size_t count, off_t at) { return ::pwrite(fd, data, count, at); }
+int SysFsync(int fd) { return ::fsync(fd); }
+int SysRename(const char* from, const char* to) { return ::rename(from, to); }
+int SysUnlink(const char* path) { return ::unlink(path); }
+
+constexpr FileCalls kSystemCalls{&SysOpen, &SysPwrite, &SysFsync, &SysRename, &SysUnlink};
+// The one replaceable table; only tests change it.
+FileCalls g_calls = kSystemCalls;
+
+// Opens through the table, retrying an interrupted call.
+int OpenFd(const std::string& path, int flags, mode_t mode) {
+  int fd;
+  do fd = g_calls.open(path.c_str(), flags | O_CLOEXEC, mode);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// Writes all bytes at `at`; false with errno set when not all were written.
+bool WriteAllAt(int fd, const char* p, size_t count, uint64_t at) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = g_calls.pwrite(fd, p + done, count - done, off_t(at + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    done += size_t(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+FileCalls& FileLayerCalls() { return g_calls; }
+const FileCalls& SystemFileCalls() { return kSystemCalls; }
 
 File& File::operator=(File&& o) noexcept {
   if (this != &o) {
@@ -25,6 +67,7 @@ File& File::operator=(File&& o) noexcept {
     fd_ = o.fd_;
     pos_ = o.pos_;
     readOnly_ = o.readOnly_;
+    error_ = o.error_;
     ahead_ = std::move(o.ahead_);
     aheadAt_ = o.aheadAt_;
     o.fd_ = -1;
@@ -33,23 +76,50 @@ File& File::operator=(File&& o) noexcept {
 }
 
 File File::Open(char mode, const std::string& path) {
-  int flags;
   switch (mode) {
-    case 'o': flags = O_WRONLY | O_CREAT | O_TRUNC; break;
-    case 'a': flags = O_WRONLY | O_CREAT; break;
-    case 'i': flags = O_RDONLY | O_CREAT; break;
-    case 'u': flags = O_RDWR | O_CREAT; break;
+    case 'o': return Open(OpenMode::Write, path);
+    case 'a': return Open(OpenMode::Append, path);
+    case 'i': return Open(OpenMode::Read, path);
+    case 'u': return Open(OpenMode::Update, path);
     default: return File();
   }
+}
+
+File File::Open(OpenMode mode, const std::string& path) {
+  // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are
+  // kept, for which the flag changes nothing.
+  constexpr int kCommon = O_NONBLOCK;
   File f;
-  f.fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-  if (f.fd_ < 0 && mode == 'i') {
-    // A read-only folder cannot hold a new empty file; a missing file then
-    // simply reads as empty.
-    f.fd_ = -1;
+  f.readOnly_ = mode == OpenMode::Read;
+  int fd = -1;
+  switch (mode) {
+    case OpenMode::Write: fd = OpenFd(path, kCommon | O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0644); break;
+    case OpenMode::Append: fd = OpenFd(path, kCommon | O_WRONLY | O_CREAT | O_NOFOLLOW, 0644); break;
+    case OpenMode::Update: fd = OpenFd(path, kCommon | O_RDWR | O_CREAT | O_NOFOLLOW, 0644); break;
+    case OpenMode::Read:
+      // Reading may follow a link; creating the missing file never does (a
+      // dangling link is not given a target). A read-only folder cannot
+      // hold the new empty file; the missing file then reads as empty.
+      fd = OpenFd(path, kCommon | O_RDONLY, 0);
+      if (fd < 0 && errno == ENOENT) {
+        fd = OpenFd(path, kCommon | O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+        if (fd < 0 && errno == EEXIST) fd = OpenFd(path, kCommon | O_RDONLY | O_NOFOLLOW, 0);
+      }
+      break;
   }
-  f.readOnly_ = mode == 'i';
-  if (f.fd_ >= 0 && mode == 'a') f.pos_ = f.Size();
+  if (fd < 0) {
+    f.error_ = errno;
+    return f;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    f.error_ = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    ::close(fd);
+    return f;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  f.fd_ = fd;
+  if (mode == OpenMode::Append) f.pos_ = uint64_t(st.st_size);
   return f;
 }
 
@@ -111,9 +181,12 @@ int64_t File::Write(const void* source, int64_t count) {
   auto* p = static_cast<const char*>(source);
   ahead_.clear();
   while (done < count) {
-    ssize_t n = ::pwrite(fd_, p + done, size_t(count - done), off_t(pos_ + uint64_t(done)));
+    ssize_t n = g_calls.pwrite(fd_, p + done, size_t(count - done), off_t(pos_ + uint64_t(done)));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n <= 0) {
+      error_ = n == 0 ? ENOSPC : errno;
+      break;
+    }
     done += n;
   }
   pos_ += uint64_t(done);
@@ -125,14 +198,11 @@ int64_t File::Write(const ByteImage& image, size_t offset, int64_t count) {
   return Write(image.data() + offset, count);
 }
 
-void File::WriteText(std::string_view text, bool lineFlag) {
-  if (!lineFlag) {
-    Write(text);
-    return;
-  }
+bool File::WriteText(std::string_view text, bool lineFlag) {
+  if (!lineFlag) return WriteAll(text);
   std::string s(text);
   s += "\r\n";
-  Write(s);
+  return WriteAll(s);
 }
 
 void File::ReadLine(std::string& line, int stripCR) {
@@ -199,7 +269,12 @@ void File::ReadLine(std::string& line, int stripCR) {
   }
 }
 
-bool File::Sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
+bool File::Sync() {
+  if (fd_ < 0) return false;
+  if (g_calls.fsync(fd_) == 0) return true;
+  error_ = errno;
+  return false;
+}
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -250,9 +325,37 @@ bool IsDirectory(const std::string& path) {
 }
 
 void ClearReadOnly(const std::string& path) {
+  // The mode is changed through a descriptor of the file itself, opened
+  // without following a link, so a link's target is never re-moded.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-  if (!(st.st_mode & S_IWUSR)) ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
+    ::fchmod(fd, (st.st_mode & 07777) | S_IWUSR);
+  ::close(fd);
+}
+
+std::string UnreadableReason(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) {
+      struct stat link;
+      if (::lstat(path.c_str(), &link) != 0) return "does not exist";
+    }
+    std::string why = SystemErrorText(errno);
+    for (char& c : why) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return "cannot be read: " + why;
+  }
+  if (S_ISDIR(st.st_mode)) return "is a folder";
+  if (!S_ISREG(st.st_mode)) return "is not a regular file";
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    std::string why = SystemErrorText(errno);
+    for (char& c : why) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return "cannot be read: " + why;
+  }
+  ::close(fd);
+  return {};
 }
 
 bool CanCreate(const std::string& path) {
@@ -302,11 +405,48 @@ void DeleteTree(const std::string& folder) {
       std::string full = f + "/" + name;
       struct stat st;
       if (::lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) DeleteTree(full);
-      else ::unlink(full.c_str());
+      else g_calls.unlink(full.c_str());
     }
     ::closedir(d);
   }
   ::rmdir(f.c_str());
+}
+
+void EmptyFolder(const std::string& folder) {
+  std::string f = folder;
+  while (f.size() > 1 && f.back() == '/') f.pop_back();
+  struct stat st;
+  if (::lstat(f.c_str(), &st) != 0) return;
+  if (!S_ISDIR(st.st_mode)) {
+    // A link (or anything else) in the folder's place: removed, never entered.
+    g_calls.unlink(f.c_str());
+    return;
+  }
+  DIR* d = ::opendir(f.c_str());
+  if (!d) return;
+  std::vector<std::string> names;
+  while (const dirent* e = ::readdir(d)) {
+    std::string n = e->d_name;
+    if (n != "." && n != "..") names.push_back(n);
+  }
+  ::closedir(d);
+  for (const std::string& n : names) {
+    const std::string path = f + "/" + n;
+    struct stat entry;
+    if (::lstat(path.c_str(), &entry) == 0 && S_ISDIR(entry.st_mode)) DeleteTree(path);
+    else g_calls.unlink(path.c_str());
+  }
+}
+
+bool MakeRealFolder(const std::string& folder) {
+  std::string f = folder;
+  while (f.size() > 1 && f.back() == '/') f.pop_back();
+  struct stat st;
+  if (::lstat(f.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return true;
+    if (g_calls.unlink(f.c_str()) != 0) return false;
+  }
+  return ::mkdir(f.c_str(), 0755) == 0 || (::lstat(f.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
 }
 
 static std::string TrashFolder() {
@@ -369,40 +509,53 @@ void ShellDelete(bool recycle, const std::string& path) {
   if (!Exists(path)) return;
   if (recycle && MoveToTrash(path)) return;
   if (IsDirectory(path)) DeleteTree(path);
-  else ::unlink(path.c_str());
+  else g_calls.unlink(path.c_str());
 }
 
 bool CopyFileBytes(const std::string& from, const std::string& to) {
   std::string bytes;
   if (!ReadWholeFile(from, bytes)) return false;
-  File f = File::Open('o', to);
+  File f = File::Open(OpenMode::Write, to);
   if (!f.valid()) return false;
-  return f.Write(bytes) == int64_t(bytes.size());
+  return f.WriteAll(bytes);
 }
 
-void DeleteFile(const std::string& path) { ::unlink(path.c_str()); }
+bool DeleteFile(const std::string& path) { return g_calls.unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+bool IsAtomicTempName(std::string_view name, std::string_view target) {
+  size_t slash = target.rfind('/');
+  if (slash != std::string_view::npos) target = target.substr(slash + 1);
+  if (name.size() <= target.size() + 4 || name.substr(0, target.size()) != target) return false;
+  std::string_view rest = name.substr(target.size());
+  if (rest.substr(0, 4) != ".tmp") return false;
+  rest = rest.substr(4);
+  return rest.find_first_not_of("0123456789.") == std::string_view::npos;
+}
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, unsigned mode) {
-  std::string tmp = path + ".tmp" + std::to_string(::getpid());
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) return false;
-  ::fchmod(fd, mode);
-  size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += size_t(n);
+  // A fresh name, created exclusively and never through a link: a file or
+  // link prepared under a guessed name is never written or re-moded.
+  static unsigned serial = 0;
+  std::string tmp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    tmp = path + ".tmp" + std::to_string(::getpid()) + "." + std::to_string(++serial) +
+          std::to_string(unsigned(std::rand()) % 1000);
+    fd = OpenFd(tmp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode_t(mode));
+    if (fd < 0 && errno != EEXIST) return false;
   }
-  if (ok && ::fsync(fd) != 0) ok = false;
+  if (fd < 0) return false;
+  bool ok = WriteAllAt(fd, bytes.data(), bytes.size(), 0);
+  if (ok && g_calls.fsync(fd) != 0) ok = false;
+  int error = errno;
   ::close(fd);
-  if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
+  if (ok && g_calls.rename(tmp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
   if (!ok) {
-    ::unlink(tmp.c_str());
+    g_calls.unlink(tmp.c_str());
+    errno = error;
     return false;
   }
   // Make the rename itself durable.

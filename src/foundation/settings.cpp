@@ -82,7 +82,7 @@ void AppendEntry(std::string& out, std::string_view key, std::string_view value)
 void ReadSettings(Settings& s, const std::string& path, const WorkArea& a) {
   std::string bytes;
   {
-    File f = File::Open('i', path);  // a missing file is created empty
+    File f = File::Open(OpenMode::Read, path);  // a missing file is created empty
     if (f.valid()) bytes = f.ReadBytes(int64_t(f.Size()));
   }
   ParseSettings(s, bytes, a);

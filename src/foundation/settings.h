@@ -61,7 +61,7 @@ void ReadSettings(Settings& s, const std::string& path, const WorkArea& area);
 void ParseSettings(Settings& s, std::string_view bytes, const WorkArea& area);
 // Writes the whole file from the current values (atomically, mode 0600: it
 // holds passwords).
-bool WriteSettings(const Settings& s, const std::string& path);
+[[nodiscard]] bool WriteSettings(const Settings& s, const std::string& path);
 // The file image the writer produces.
 std::string SettingsFileImage(const Settings& s);
 // One entry: magic, key length, value length, key, value.

@@ -1,5 +1,9 @@
 #include "import/collection_target.h"
 
+#include <cerrno>
+
+#include "foundation/shell.h"
+
 namespace pantrela {
 
 std::vector<std::pair<std::string, int64_t>> CollectionImportTarget::UserChapters() {
@@ -12,16 +16,38 @@ std::vector<std::pair<std::string, int64_t>> CollectionImportTarget::UserChapter
   return chapters;
 }
 
+void CollectionImportTarget::Failed(const std::string& path) {
+  const std::string name = path.substr(path.rfind('/') + 1);
+  failure_ = name + ":|" + SystemErrorText(collection_.lastError() ? collection_.lastError() : EIO);
+}
+
 bool CollectionImportTarget::AppendRecord(const CurrentRecord& record) {
+  if (!failure_.empty()) return false;
   collection_.current() = record;
-  if (collection_.AppendCurrent() == kNoEntry) return false;
+  if (collection_.AppendCurrent() == kNoEntry) {
+    Failed(collection_.ctx().files.recipe);
+    return false;
+  }
   ++appended_;
   return true;
 }
 
+void CollectionImportTarget::AbandonImport() {
+  collection_.AbandonChanges();
+  collection_.BuildChapterList();
+  collection_.BuildRecipeList();
+  appended_ = 0;
+}
+
 void CollectionImportTarget::FinishImport(int stored, int64_t lastChapter, int64_t lastRecordId) {
   if (appended_ == 0) return;
-  collection_.SortAndSaveIndex();
+  // A failed save has already been reported and taken back.
+  if (!collection_.SortAndSaveIndex()) {
+    Failed(collection_.ctx().files.index);
+    collection_.BuildChapterList();
+    collection_.BuildRecipeList();
+    return;
+  }
   collection_.BuildChapterList();
   if (stored == 0) {
     collection_.BuildRecipeList();

@@ -22,8 +22,6 @@ std::string FormatEntryShown(int format) {
   return entry.substr(3);
 }
 
-void SaveSettings(AppContext& ctx) { WriteSettings(ctx.settings, ctx.files.settings); }
-
 }  // namespace
 
 int ImportRecipesDialog(AppContext& ctx, ImportTarget& target, ImportDialogView& view, ImportClipboard& clipboard,

@@ -1,6 +1,6 @@
 #include "import/import_files.h"
 
-#include <dirent.h>
+#include <algorithm>
 
 #include "foundation/codepage.h"
 #include "foundation/context.h"
@@ -18,23 +18,6 @@ namespace pantrela {
 
 std::string AntivirusHelpAddress() { return VendorAddressesFromEnvironment().antivirus; }
 namespace {
-
-// Deletes everything inside a folder, keeping the folder.
-void EmptyFolder(const std::string& folder) {
-  DIR* d = ::opendir(folder.c_str());
-  if (!d) return;
-  std::vector<std::string> names;
-  while (const dirent* e = ::readdir(d)) {
-    std::string n = e->d_name;
-    if (n != "." && n != "..") names.push_back(n);
-  }
-  ::closedir(d);
-  for (const std::string& n : names) {
-    const std::string path = folder + n;
-    if (IsDirectory(path)) DeleteTree(path);
-    else DeleteFile(path);
-  }
-}
 
 std::string FileName(const std::string& path) {
   size_t cut = path.find_last_of('/');
@@ -79,8 +62,13 @@ void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vecto
   clipboard.Close();
   std::string text = MapClipboardUtf8(utf8);
   CollapseSpaces(text);
-  File out = File::Open('o', ctx.files.scratchImport);
-  out.Write(text);
+  File out = File::Open(OpenMode::Write, ctx.files.scratchImport);
+  if (!out.WriteAll(text)) {
+    ReportWriteFailure(ctx, ctx.files.scratchImport, out.lastError());
+    out.Close();
+    DeleteFile(ctx.files.scratchImport);
+    return;
+  }
   out.Close();
   list.assign(1, ctx.files.scratchImport);
 }
@@ -105,9 +93,16 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
   const std::map<int, FormatReader> readers = ImportReaders();
   RecipeBuilder builder(ctx, target);
   const size_t count = list.size();
-  for (size_t n = 0; n < count && !ctx.Quitting(); ++n) {
+  for (size_t n = 0; n < count && !ctx.Quitting() && target.FailureText().empty(); ++n) {
     std::string file = list[n];
     const std::string label = count > 1 ? "File " + Plain(int64_t(n + 1)) + " of " + Plain(int64_t(count)) : "";
+    // What keeps a file from being read is said before any reader opens it;
+    // a FIFO or device is never opened (it would block).
+    if (const std::string why = UnreadableReason(file); !why.empty()) {
+      ctx.Log("Import: " + file + " " + why);
+      if (dialogs) dialogs->Message(ShownFileName(file) + " " + why, "OK", 1);
+      continue;
+    }
     if (format == kFormatDetect) DetectImportFormat(ctx, file, format);
     int64_t chapter = 0, recordId = 0;
     bool cancel = false;
@@ -125,7 +120,18 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
   }
   DeleteFile(ctx.files.scratchImport);
   EmptyFolder(ctx.files.dataFolder + "temp/");
+  if (const std::string failure = target.FailureText(); !failure.empty()) {
+    // A record could not be written: the whole run is taken back.
+    target.AbandonImport();
+    std::string line = failure;
+    std::replace(line.begin(), line.end(), '|', ' ');
+    ctx.Log("Import: unable to write " + line);
+    if (dialogs) dialogs->Message("Unable to write " + failure + "||No recipes were imported.", "OK", 1);
+    return 0;
+  }
   builder.Finish();
+  // A failed save was reported and taken back by the target.
+  if (!target.FailureText().empty()) return 0;
   ctx.Log("Import: " + ImportSummaryLine(builder.stored(), builder.skipped().size()));
   for (const ImportSkip& skip : builder.skipped()) ctx.Log("Import skipped: " + ImportSkipLine(skip));
   if (skipped) *skipped = builder.skipped();

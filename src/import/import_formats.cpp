@@ -3,7 +3,6 @@
 #include <minizip/unzip.h>
 
 #include <algorithm>
-#include <dirent.h>
 #include <vector>
 
 #include "foundation/context.h"
@@ -67,6 +66,7 @@ std::string Utf16Bytes(std::string_view ascii) {
 }
 
 constexpr uint64_t kMaxEntryBytes = 64ull << 20;
+constexpr uint64_t kMaxArchiveBytes = 256ull << 20;
 
 // The part of a zip entry's name after its last "/" or "\"; "" for names
 // that are then empty, "." or "..".
@@ -102,7 +102,7 @@ void DetectImportFormat(AppContext& ctx, std::string& file, int& format) {
   if (!Exists(file)) return;
   std::string text;
   {
-    File f = File::Open('i', file);
+    File f = File::Open(OpenMode::Read, file);
     text = f.ReadBytes(int64_t(std::min<uint64_t>(f.Size(), 100000)));
   }
   text = LowerAscii(std::move(text));
@@ -139,55 +139,102 @@ void DetectImportFormat(AppContext& ctx, std::string& file, int& format) {
 
 void ExtractMz2(AppContext& ctx, std::string& file, int& format) {
   const std::string temp = ctx.files.dataFolder + "temp/";
-  CreateFolders(temp);
-  if (unzFile zip = unzOpen64(file.c_str())) {
-    Dialogs* dialogs = ctx.dialogs;
-    if (dialogs) dialogs->ProgressOpen();
-    unz_global_info64 info{};
-    unzGetGlobalInfo64(zip, &info);
-    const int64_t count = int64_t(info.number_entry);
-    int64_t n = 0;
-    for (int rc = unzGoToFirstFile(zip); rc == UNZ_OK && !ctx.Quitting(); rc = unzGoToNextFile(zip)) {
-      ++n;
-      if (dialogs) dialogs->ProgressUpdate("Extracting Recipes", "", double(n), double(count));
-      char stored[1024] = {0};
-      unz_file_info64 fi{};
-      if (unzGetCurrentFileInfo64(zip, &fi, stored, sizeof stored - 1, nullptr, 0, nullptr, 0) != UNZ_OK) continue;
-      const std::string name = SafeEntryName(stored);
-      if (name.empty() || fi.uncompressed_size > kMaxEntryBytes) continue;
-      std::string bytes;
-      if (unzOpenCurrentFile(zip) == UNZ_OK) {
-        char buf[65536];
-        int got;
-        while ((got = unzReadCurrentFile(zip, buf, sizeof buf)) > 0) {
-          bytes.append(buf, size_t(got));
-          if (bytes.size() > kMaxEntryBytes) break;  // the stored size was wrong
-        }
-        unzCloseCurrentFile(zip);
-      }
-      if (bytes.size() > kMaxEntryBytes) continue;
-      ctx.Log(Plain(n) + "/" + Plain(count) + " - " + Plain(int64_t(bytes.size())) + " - " + name);
-      if (!bytes.empty()) {
-        File out = File::Open('o', temp + name);
-        out.Write(bytes);
+  // The folder lives for one import run; a link in its place is removed,
+  // never followed, and what an earlier run left goes first.
+  if (!MakeRealFolder(temp)) return;
+  EmptyFolder(temp);
+  unzFile zip = unzOpen64(file.c_str());
+  if (!zip) return;
+  Dialogs* dialogs = ctx.dialogs;
+  if (dialogs) dialogs->ProgressOpen();
+  unz_global_info64 info{};
+  unzGetGlobalInfo64(zip, &info);
+  const int64_t count = int64_t(info.number_entry);
+  // Only the one entry the reader takes is unpacked: the first .mx2 file by
+  // name. Every entry is still logged, with its stored size.
+  struct Candidate {
+    std::string name;
+    unz64_file_pos pos;
+    uint64_t size;
+  };
+  std::vector<Candidate> found;
+  int64_t n = 0;
+  for (int rc = unzGoToFirstFile(zip); rc == UNZ_OK && !ctx.Quitting(); rc = unzGoToNextFile(zip)) {
+    ++n;
+    if (dialogs) dialogs->ProgressUpdate("Extracting Recipes", "", double(n), double(count));
+    char stored[1024] = {0};
+    unz_file_info64 fi{};
+    if (unzGetCurrentFileInfo64(zip, &fi, stored, sizeof stored - 1, nullptr, 0, nullptr, 0) != UNZ_OK) continue;
+    const std::string name = SafeEntryName(stored);
+    if (name.empty()) continue;
+    ctx.Log(Plain(n) + "/" + Plain(count) + " - " + Plain(int64_t(fi.uncompressed_size)) + " - " + name);
+    if (name.size() > 4 && LowerAscii(name.substr(name.size() - 4)) == ".mx2") {
+      Candidate c{name, {}, fi.uncompressed_size};
+      if (unzGetFilePos64(zip, &c.pos) == UNZ_OK) found.push_back(c);
+    }
+  }
+  std::stable_sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) { return a.name < b.name; });
+  // Of entries with the same name the last counts.
+  std::vector<Candidate> names;
+  for (const Candidate& c : found) {
+    if (!names.empty() && names.back().name == c.name) names.back() = c;
+    else names.push_back(c);
+  }
+  // The first entry by name that unpacks within the limits; the whole
+  // archive never unpacks more than kMaxArchiveBytes, whatever its entries
+  // claim.
+  std::string bytes;
+  const Candidate* pick = nullptr;
+  bool skippedLarge = false;
+  uint64_t unpacked = 0;
+  for (const Candidate& c : names) {
+    if (c.size > kMaxEntryBytes || unpacked >= kMaxArchiveBytes) {
+      ctx.Log("Mastercook File: " + c.name + " is larger than 64 MB");
+      skippedLarge = true;
+      continue;
+    }
+    if (unzGoToFilePos64(zip, &c.pos) != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK) continue;
+    bytes.clear();
+    bool tooLarge = false;
+    char buf[65536];
+    int got;
+    while ((got = unzReadCurrentFile(zip, buf, sizeof buf)) > 0) {
+      bytes.append(buf, size_t(got));
+      unpacked += uint64_t(got);
+      if (bytes.size() > kMaxEntryBytes || unpacked > kMaxArchiveBytes) {  // the stored size was wrong
+        tooLarge = true;
+        break;
       }
     }
-    unzClose(zip);
-    if (dialogs) dialogs->ProgressClose();
-  }
-  // The first .mx2 file of the folder, by name.
-  std::vector<std::string> found;
-  if (DIR* d = ::opendir(temp.c_str())) {
-    while (const dirent* e = ::readdir(d)) {
-      std::string n = e->d_name;
-      if (n.size() > 4 && LowerAscii(n.substr(n.size() - 4)) == ".mx2") found.push_back(n);
+    unzCloseCurrentFile(zip);
+    if (tooLarge) {
+      ctx.Log("Mastercook File: " + c.name + " is larger than 64 MB");
+      skippedLarge = true;
+      continue;
     }
-    ::closedir(d);
+    if (bytes.empty()) continue;
+    pick = &c;
+    break;
   }
-  if (found.empty()) return;
-  std::sort(found.begin(), found.end());
-  ctx.Log("Mastercook File: " + found.front());
-  file = temp + found.front();
+  unzClose(zip);
+  if (dialogs) dialogs->ProgressClose();
+  if (!pick) {
+    if (skippedLarge && dialogs)
+      dialogs->Message("The recipe file in this archive is larger than 64 MB and cannot be imported:||" +
+                           file.substr(file.rfind('/') + 1),
+                       "OK", 1);
+    return;
+  }
+  const std::string target = temp + pick->name;
+  File out = File::Open(OpenMode::Write, target);
+  if (!out.WriteAll(bytes)) {
+    ReportWriteFailure(ctx, target, out.lastError());
+    out.Close();
+    DeleteFile(target);
+    return;
+  }
+  ctx.Log("Mastercook File: " + pick->name);
+  file = target;
   format = kFormatMastercookXml;
 }
 

@@ -50,10 +50,11 @@ int ImportFormatCode(const std::string& entry);
 // `file` by the extracted .mx2 file.
 void DetectImportFormat(AppContext& ctx, std::string& file, int& format);
 
-// Unpacks a zip archive into the data folder's "temp/" folder. Entry names
+// Unpacks the first .mx2 file (by name) of a zip archive into the data
+// folder's "temp/" folder; the other entries are only logged. Entry names
 // are reduced to their last path component, so nothing is written outside
-// that folder; entries larger than 64 MB are skipped. When a .mx2 file is
-// there afterwards, `file` becomes its full path and `format` 18.
+// that folder, and an entry larger than 64 MB is refused with a message.
+// When the .mx2 file is there, `file` becomes its full path and `format` 18.
 void ExtractMz2(AppContext& ctx, std::string& file, int& format);
 
 // The reader contract. A reader opens the file itself, shows the progress

@@ -5,7 +5,7 @@
 namespace pantrela {
 
 LineReader::LineReader(const std::string& path, size_t blockSize) : blockSize_(std::max<size_t>(blockSize, 4096)) {
-  if (Exists(path)) file_ = File::Open('i', path);
+  if (Exists(path)) file_ = File::Open(OpenMode::Read, path);
   size_ = file_.valid() ? file_.Size() : 0;
 }
 

@@ -158,6 +158,7 @@ int64_t RecipeBuilder::FindChapterByName(const std::string& name) {
 }
 
 int64_t RecipeBuilder::CreateChapter(const std::string& name) {
+  if (!target_.FailureText().empty()) return 0;
   LoadChapters();
   CurrentRecord chapter;
   chapter.title = name.substr(0, kTitleWriteMax);
@@ -172,6 +173,8 @@ int64_t RecipeBuilder::CreateChapter(const std::string& name) {
 int64_t RecipeBuilder::StoreImportedRecipe(const std::string& source, const std::string& title, std::string category,
                                            int servings, int64_t& chapter) {
   chapter = 0;
+  // After a failed write nothing more is stored; the run is taken back.
+  if (!target_.FailureText().empty()) return 0;
   TidyText(rec_.ingredients);
   TidyText(rec_.directions);
 

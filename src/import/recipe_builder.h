@@ -36,6 +36,11 @@ class ImportTarget {
   // then sort, save and reload the index; make the chapter and recipe of
   // the last stored record current.
   virtual void FinishImport(int stored, int64_t lastChapter, int64_t lastRecordId) = 0;
+  // A failed run: everything appended since the run began is taken back.
+  virtual void AbandonImport() {}
+  // Why the last append or the finish failed ("" while nothing failed): the
+  // file's name, ":|" and the system's reason.
+  virtual std::string FailureText() const { return {}; }
 };
 
 // Lines kept by readers that look ahead: 200-byte slots, each a

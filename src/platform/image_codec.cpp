@@ -103,6 +103,36 @@ struct Channel {
   }
 };
 
+// The fields the general decoder sizes its work by, checked against the
+// file: planes, bits per pixel that suit the compression, a colour count no
+// larger than the bits allow, the palette and the pixel data within the
+// file. A file that fails is refused before the decoder sees it (a small
+// file claiming billions of colours would make it allocate gigabytes).
+bool BmpFieldsFitFile(std::string_view bytes, uint32_t headerSize) {
+  const uint64_t size = bytes.size();
+  const uint64_t offset = LE32(bytes, 10);
+  if (offset < 14 + uint64_t(headerSize) || offset > size) return false;
+  if (headerSize == 12) {
+    const uint16_t planes = LE16(bytes, 22), bits = LE16(bytes, 24);
+    if (planes != 1 || (bits != 1 && bits != 4 && bits != 8 && bits != 24)) return false;
+    const uint64_t colours = bits <= 8 ? (1u << bits) : 0;
+    return 14 + 12 + colours * 3 <= size;
+  }
+  const uint16_t planes = LE16(bytes, 26), bits = LE16(bytes, 28);
+  const uint32_t compression = LE32(bytes, 30);
+  const uint64_t imageSize = LE32(bytes, 34);
+  const uint64_t used = LE32(bytes, 46);
+  if (planes != 1) return false;
+  if ((compression == 1 && bits != 8) || (compression == 2 && bits != 4)) return false;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+  const uint64_t most = bits <= 8 ? (1u << bits) : 0;
+  if (bits <= 8 && used > most) return false;
+  if (bits > 8 && used > (size / 4)) return false;
+  const uint64_t colours = used ? used : most;
+  if (14 + uint64_t(headerSize) + colours * 4 > size) return false;
+  return imageSize <= size - offset;
+}
+
 // Uncompressed and colour-masked BMP files are decoded here, so that a cut
 // file is refused instead of coming back half-filled, and their size is
 // checked before anything is allocated. -1 hands other kinds (run-length
@@ -117,12 +147,13 @@ int DecodeBmpFile(std::string_view bytes, Image& out) {
   if (bytes.size() < 14 + uint64_t(headerSize)) return kCodecCorrupt;
   if (headerSize == 12) {
     if (!ImageSizeAllowed(LE16(bytes, 18), LE16(bytes, 20))) return kCodecTooLarge;
-    return -1;
+    return BmpFieldsFitFile(bytes, headerSize) ? -1 : kCodecCorrupt;
   }
   uint32_t compression = LE32(bytes, 30);
   int64_t width = int32_t(LE32(bytes, 18)), height = int32_t(LE32(bytes, 22));
   if (!ImageSizeAllowed(width, height < 0 ? -height : height)) return kCodecTooLarge;
-  if (compression == 1 || compression == 2) return -1;  // run-length encoded
+  if (compression == 1 || compression == 2)  // run-length encoded
+    return BmpFieldsFitFile(bytes, headerSize) ? -1 : kCodecCorrupt;
   if (compression != 0 && compression != 3) return kCodecCorrupt;
   uint64_t offset = LE32(bytes, 10);
   if (offset < 14 + uint64_t(headerSize) || offset > bytes.size()) return kCodecCorrupt;

@@ -361,13 +361,13 @@ bool IndexScreen::ImportDialog(std::vector<std::string>& files) {
       std::string full = name.find('/') == 0 ? name : folder + name;
       if (!name.empty() && Exists(full) && !IsDirectory(full)) {
         ctx.settings.import_path = full.substr(0, full.rfind('/') + 1);
-        WriteSettings(ctx.settings, ctx.files.settings);
+        SaveSettings(ctx);
         files.push_back(full);
       }
       run = true;
     }
   }
-  WriteSettings(ctx.settings, ctx.files.settings);
+  SaveSettings(ctx);
   return run && !ctx.Quitting();
 }
 

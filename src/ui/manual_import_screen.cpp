@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "ui/screens.h"
+#include "widgets/list_widgets.h"
+#include "widgets/modal_loop.h"
 
 namespace pantrela::ui {
 
@@ -137,16 +139,19 @@ void ManualImportScreen::PaintList(int index) {
   cv.SetClip(c.x1, c.y1, c.x2, c.y2);
 }
 
+ScrollThumb ManualImportScreen::Thumb() const {
+  const Control* bar = s_.gui.ById(kIdManualBar);
+  if (!bar || !lines_) return ScrollThumb{};
+  return ScrollThumb::Place(bar->y1, bar->y2 - bar->y1, lines_->count(), VisibleRows(), lines_->firstVisible);
+}
+
 void ManualImportScreen::PaintBar(int index) {
   Gui& g = s_.gui;
   const Control& c = g.table[size_t(index)];
   g.canvas.FramedFill(c.x1, c.y1, c.x2, c.y2, kBarTrack, kListFrame);
-  if (!lines_) return;
-  const int total = lines_->count(), visible = VisibleRows(), barH = c.y2 - c.y1;
-  if (total <= visible || barH <= 4) return;
-  const int thumbH = std::min(barH, std::max(16, int(int64_t(barH) * visible / total)));
-  const int thumbY = c.y1 + int(int64_t(barH - thumbH) * lines_->firstVisible / std::max(1, total - visible));
-  g.canvas.FramedFill(c.x1 + 2, thumbY, c.x2 - 2, thumbY + thumbH, kBarThumb, kListFrame);
+  const ScrollThumb t = Thumb();
+  if (!t.Scrolls() || t.trackHeight <= 4) return;
+  g.canvas.FramedFill(c.x1 + 2, t.top, c.x2 - 2, t.top + t.height, kBarThumb, kListFrame);
 }
 
 void ManualImportScreen::RepaintList() {
@@ -165,8 +170,7 @@ void ManualImportScreen::ScrollTo(int first) {
 }
 
 void ManualImportScreen::KeepCurrentVisible() {
-  if (lines_->current < lines_->firstVisible) ScrollTo(lines_->current);
-  else if (lines_->current >= lines_->firstVisible + VisibleRows()) ScrollTo(lines_->current - VisibleRows() + 1);
+  ScrollTo(ScrollToShow(lines_->firstVisible, lines_->current, lines_->current + 1, VisibleRows()));
 }
 
 void ManualImportScreen::MoveTo(int line, bool extend) {
@@ -222,14 +226,9 @@ void ManualImportScreen::RightClickMenu() {
 }
 
 void ManualImportScreen::DragBar() {
-  const InputState& in = s_.gui.Input();
-  const Control* bar = s_.gui.ById(kIdManualBar);
-  if (!bar) return;
-  const int total = lines_->count(), visible = VisibleRows(), barH = bar->y2 - bar->y1;
-  if (total <= visible) return;
-  const int thumbH = std::min(barH, std::max(16, int(int64_t(barH) * visible / total)));
-  const int top = in.mouseY - barGrab_ - bar->y1;
-  ScrollTo(int(int64_t(top) * (total - visible) / std::max(1, barH - thumbH)));
+  const ScrollThumb t = Thumb();
+  if (!t.Scrolls()) return;
+  ScrollTo(t.PositionFor(s_.gui.Input().mouseY, barGrab_));
   RepaintList();
 }
 
@@ -274,11 +273,7 @@ void ManualImportScreen::Dispatch(int id) {
     return;
   }
   if (in.pressed && g.overId == kIdManualBar && in.heldButton == 1) {
-    const Control* bar = g.ById(kIdManualBar);
-    const int total = lines_->count(), visible = VisibleRows(), barH = bar->y2 - bar->y1;
-    const int thumbH = std::min(barH, std::max(16, int(int64_t(barH) * visible / std::max(1, total))));
-    const int thumbY = bar->y1 + int(int64_t(barH - thumbH) * lines_->firstVisible / std::max(1, total - visible));
-    barGrab_ = (in.mouseY >= thumbY && in.mouseY < thumbY + thumbH) ? in.mouseY - thumbY : thumbH / 2;
+    barGrab_ = Thumb().GrabAt(in.mouseY);
     barDrag_ = true;
     DragBar();
     return;
@@ -301,16 +296,8 @@ void ManualImportScreen::Dispatch(int id) {
     return;
   }
   if (in.keyDown) {
-    const int page = VisibleRows();
-    switch (in.virtualKey) {
-      case platform::kVkUp: MoveTo(lines_->current - 1, in.shift); break;
-      case platform::kVkDown: MoveTo(lines_->current + 1, in.shift); break;
-      case platform::kVkPrior: MoveTo(lines_->current - page, in.shift); break;
-      case platform::kVkNext: MoveTo(lines_->current + page, in.shift); break;
-      case platform::kVkHome: MoveTo(0, in.shift); break;
-      case platform::kVkEnd: MoveTo(lines_->count() - 1, in.shift); break;
-      default: break;
-    }
+    if (auto to = NavigationTarget(in.virtualKey, lines_->current, lines_->count(), VisibleRows()))
+      MoveTo(*to, in.shift);
   }
 }
 
@@ -323,23 +310,27 @@ bool ManualImportScreen::Run(ManualImportSession& session, ManualLines& lines) {
   selecting_ = barDrag_ = false;
   const int previous = ctx.screen;
   ctx.screen = kScreenManualImport;
-  g.SaveControls();
-  Layout();
-  Paint();
-  while (!ctx.Quitting() && !finished_) {
-    const int id = g.WaitEvent(true);
-    if (ctx.Quitting()) break;
-    if (g.window.redraw) {
-      g.window.redraw = false;
+  {
+    // The screen runs inside the one that started the import: the loop puts
+    // that screen's table and image aside and brings them back.
+    ModalLoop loop(g);
+    loop.repaint = [this] {
       Layout();
       KeepCurrentVisible();
       Paint();
-      continue;
+    };
+    loop.repaint();
+    int id = 0;
+    while (!finished_ && loop.Next(id)) {
+      if (g.window.redraw) {
+        g.window.redraw = false;
+        loop.repaint();
+        continue;
+      }
+      Dispatch(id);
     }
-    Dispatch(id);
+    g.window.KillTimer(kTimerDragScroll);
   }
-  g.window.KillTimer(kTimerDragScroll);
-  g.RestoreControls();
   ctx.screen = previous;
   g.window.redraw = true;
   session_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include "import/manual_import.h"
 #include "widgets/gui.h"
+#include "widgets/list_widgets.h"
 
 namespace pantrela::ui {
 
@@ -52,6 +53,8 @@ class ManualImportScreen : public ManualImportView {
   void DragBar();
   void PaintList(int index);
   void PaintBar(int index);
+  // The scroll bar's thumb for the lines on show.
+  widgets::ScrollThumb Thumb() const;
   void RepaintList();
   void Command(int id);
 

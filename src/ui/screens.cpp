@@ -4,6 +4,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -148,7 +149,7 @@ void Screens::OnDrop(const SDL_Event& e) {
     // The same path as a second copy: the recipe screen picks it up.
     std::string text = HandOverText(dropped_);
     dropped_.clear();
-    WriteFileAtomic(ctx.files.handOver, text);
+    if (!WriteFileAtomic(ctx.files.handOver, text)) ReportWriteFailure(ctx, ctx.files.handOver, errno);
     if (!ctx.busy && !ctx.popupUp) ctx.screen = kScreenRecipes;
   }
 }

@@ -416,7 +416,7 @@ void Gui::TrackPointer(int& result) {
 }
 
 void Gui::SaveSettings() {
-  if (!ctx.files.settings.empty()) WriteSettings(ctx.settings, ctx.files.settings);
+  pantrela::SaveSettings(ctx);
 }
 
 }  // namespace pantrela::widgets

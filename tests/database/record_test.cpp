@@ -139,5 +139,35 @@ TEST_F(RecordTest, PhotosAreFlaggedAndBitmapsBecomeJpeg) {
   EXPECT_FALSE(Exists(dir / "temp.jpg"));
 }
 
+// The one walk over a record's fields, on bodies laid out by hand.
+TEST(RecordFieldCursor, WalksFieldsAndStopsWhereTheRecordDoes) {
+  const std::string title = LE(1, 2) + LE(3, 4) + "Pie";
+  const std::string photo = LE(5, 2) + LE(4, 4) + "JPEG";
+  const std::string end = LE(65535, 2) + LE(0, 4);
+  struct Case {
+    const char* what;
+    std::string body;
+    bool stopAtEnd;
+    std::vector<std::string> seen;  // "type:data" of every field given
+  } cases[] = {
+      {"title, photo, end", title + photo + end, true, {"1:Pie", "5:JPEG"}},
+      {"the end mark walked over", title + end + photo, false, {"1:Pie", "65535:", "5:JPEG"}},
+      {"the end mark stops", title + end + photo, true, {"1:Pie"}},
+      {"a field running past the end is cut, nothing follows", title + LE(3, 2) + LE(100, 4) + "Stir", true,
+       {"1:Pie", "3:Stir"}},
+      {"a field header that does not fit", title + LE(2, 2) + LE(0, 2), true, {"1:Pie"}},
+      {"unknown types are given too", LE(9, 2) + LE(2, 4) + "xx" + title, true, {"9:xx", "1:Pie"}},
+      {"empty", "", true, {}},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryBytes bytes{c.body};
+    RecordFieldCursor field(bytes, 0, c.body.size(), c.stopAtEnd);
+    std::vector<std::string> seen;
+    while (field.Next()) seen.push_back(std::to_string(field.type()) + ":" + std::string(field.data()));
+    EXPECT_EQ(seen, c.seen);
+  }
+}
+
 }  // namespace
 }  // namespace pantrela::testing

@@ -26,10 +26,10 @@ TEST(File, OpenModes) {
   EXPECT_EQ(Exists(dir / "new.txt"), 1);
 
   WriteBytes(dir / "a.txt", "abc");
-  File::Open('a', dir / "a.txt").Write(std::string_view("def"));
+  EXPECT_EQ(File::Open('a', dir / "a.txt").Write(std::string_view("def")), 3);
   EXPECT_EQ(ReadBytes(dir / "a.txt"), "abcdef");
 
-  File::Open('o', dir / "a.txt").Write(std::string_view("x"));
+  EXPECT_EQ(File::Open('o', dir / "a.txt").Write(std::string_view("x")), 1);
   EXPECT_EQ(ReadBytes(dir / "a.txt"), "x");
 
   // "u" reads and writes in place without truncating.
@@ -37,7 +37,7 @@ TEST(File, OpenModes) {
   {
     File f = File::Open('u', dir / "u.txt");
     f.Seek(2);
-    f.Write(std::string_view("ab"));
+    EXPECT_EQ(f.Write(std::string_view("ab")), 2);
     f.Seek(0);
     EXPECT_EQ(f.ReadBytes(10), "12ab5");
   }

@@ -190,6 +190,62 @@ TEST(ImageCodec, RefusesBadAndOversizedDataWithoutDecodingIt) {
   EXPECT_EQ(DecodeImageFileStatus(dir.path(), img), kCodecFileUnreadable);
 }
 
+// A run-length bitmap: 2 x 2 pixels, two palette colours, rows of one run.
+std::string Rle8Bmp(uint32_t coloursUsed, uint16_t bits = 8, uint32_t paletteEntries = 2) {
+  const std::string pixels("\x02\x00\x00\x00\x02\x01\x00\x01", 8);
+  std::string b = "BM";
+  const uint32_t offset = 14 + 40 + 4 * paletteEntries;
+  PutLE(b, offset + uint32_t(pixels.size()), 4);
+  PutLE(b, 0, 4);
+  PutLE(b, offset, 4);
+  PutLE(b, 40, 4);
+  PutLE(b, 2, 4);
+  PutLE(b, 2, 4);
+  PutLE(b, 1, 2);
+  PutLE(b, bits, 2);
+  PutLE(b, 1, 4);  // RLE8
+  PutLE(b, uint32_t(pixels.size()), 4);
+  PutLE(b, 2835, 4);
+  PutLE(b, 2835, 4);
+  PutLE(b, coloursUsed, 4);
+  PutLE(b, 0, 4);
+  for (uint32_t i = 0; i < paletteEntries; ++i) b += i == 0 ? std::string("\0\0\xFF\0", 4) : std::string("\0\xFF\0\0", 4);
+  return b + pixels;
+}
+
+// Run-length bitmaps go to the general decoder only after their header
+// fields were checked against the file: a small file claiming billions of
+// colours is refused instead of making the decoder allocate gigabytes.
+TEST(ImageCodec, RunLengthBitmapsAreCheckedBeforeDecoding) {
+  Image img;
+  ASSERT_EQ(DecodeImageStatus(Rle8Bmp(2), img), kCodecOk);
+  ASSERT_EQ(img.width, 2);
+  // Rows are stored bottom up: the top row is colour 1 (green), the bottom
+  // row colour 0 (red).
+  EXPECT_EQ(img.rgba[1], 0xFF);
+  EXPECT_EQ(img.rgba[2 * 4 * 1 + 0], 0xFF);
+  EXPECT_EQ(img.rgba[2 * 4 * 1 + 1], 0);
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"colours used 0xFF000000", Rle8Bmp(0xFF000000u)},
+      {"colours used 257 at 8 bits", Rle8Bmp(257)},
+      {"palette beyond the file", Rle8Bmp(200)},
+      {"RLE8 at 4 bits", Rle8Bmp(2, 4)},
+      {"image size beyond the file", [] { std::string b = Rle8Bmp(2); b[34] = char(0xFF); b[35] = char(0x7F); return b; }()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(DecodeImageStatus(c.bytes, img), kCodecCorrupt);
+    EXPECT_TRUE(img.empty());
+  }
+  // Such a header with no palette at all, as the fuzzer found it.
+  std::string fuzzed = Rle8Bmp(0xFF000000u, 8, 0);
+  EXPECT_EQ(fuzzed.size(), 62u);
+  EXPECT_EQ(DecodeImageStatus(fuzzed, img), kCodecCorrupt);
+}
+
 TEST(ImageCodec, SizeLimits) {
   EXPECT_TRUE(ImageSizeAllowed(16384, 1));
   EXPECT_TRUE(ImageSizeAllowed(4096, 4096));  // exactly 64 MB decoded

@@ -1,5 +1,7 @@
 #include "support/temp_dir.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <stdexcept>
 
@@ -17,8 +19,8 @@ TempDir::TempDir() {
 TempDir::~TempDir() { DeleteTree(path_); }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
-  File f = File::Open('o', path);
-  f.Write(bytes);
+  File f = File::Open(OpenMode::Write, path);
+  if (!f.WriteAll(bytes)) ADD_FAILURE() << "cannot write " << path;
 }
 
 std::string ReadBytes(const std::string& path) {

@@ -79,3 +79,73 @@ TEST_F(UiTest, ManualImportWithKeysAlone) {
 
 }  // namespace
 }  // namespace pantrela::ui::testing
+
+namespace pantrela::ui::testing {
+namespace {
+
+// The mouse: a press on a line and a drag over two more select three
+// lines, a Shift-click extends the selection, the wheel scrolls a long file.
+TEST_F(UiTest, ManualImportWithTheMouse) {
+  WriteSmallCollection();
+  std::string text;
+  for (int i = 1; i <= 80; ++i) text += "Line " + std::to_string(i) + "\r\n";
+  WriteBytes(dir / "long.txt", text);
+  Open();
+  ManualImportScreen screen(*program->screens);
+  auto rowY = [&](int row) {
+    const widgets::Control* list = Gui().ById(kIdManualList);
+    return list->y1 + 1 + row * screen.RowHeight() + screen.RowHeight() / 2;
+  };
+  auto listX = [&] { return CX(kIdManualList); };
+  steps.push_back([&] {
+    PushMove(listX(), rowY(1));
+    PushButton(true, listX(), rowY(1));
+  });
+  steps.push_back([&] { PushMove(listX(), rowY(2)); });
+  steps.push_back([&] { PushMove(listX(), rowY(3)); });
+  steps.push_back([&] { PushButton(false, listX(), rowY(3)); });
+  steps.push_back([&] { PushKey(SDLK_i, KMOD_NONE, "i"); });
+  steps.push_back([&] { PushClick(listX(), rowY(5)); });
+  steps.push_back([&] {
+    SDL_SetModState(KMOD_LSHIFT);
+    PushClick(listX(), rowY(6));
+  });
+  steps.push_back([&] {
+    SDL_SetModState(KMOD_NONE);
+    PushKey(SDLK_d, KMOD_NONE, "d");
+  });
+  steps.push_back([&] {
+    PushMove(listX(), rowY(4));
+    PushWheel(-3);
+  });
+  steps.push_back([&] { PushClick(CX(kIdManualDown), CY(kIdManualDown)); });
+  steps.push_back([&] { PushClick(CX(kIdManualFinished), CY(kIdManualFinished)); });
+  // The screen, and what its lines hold when it closes.
+  struct Recording : ManualImportView {
+    ManualImportScreen& screen;
+    std::vector<uint8_t> marks;
+    int firstVisible = -1;
+    explicit Recording(ManualImportScreen& s) : screen(s) {}
+    int ListWidth() override { return screen.ListWidth(); }
+    int ByteWidth(unsigned char c) override { return screen.ByteWidth(c); }
+    bool Run(ManualImportSession& session, ManualLines& lines) override {
+      const bool done = screen.Run(session, lines);
+      for (const ManualLine& l : lines.lines) marks.push_back(l.mark);
+      firstVisible = lines.firstVisible;
+      return done;
+    }
+  } recording(screen);
+  CollectionImportTarget target(Db());
+  EXPECT_EQ(ManualImportTextFile(ctx, target, recording, dir / "long.txt"), 0);
+  const std::vector<uint8_t>& got = recording.marks;
+  ASSERT_EQ(got.size(), 80u);
+  std::vector<uint8_t> want(80, kMarkNone);
+  want[1] = want[2] = want[3] = kMarkIngredients;
+  want[5] = want[6] = kMarkDirections;
+  EXPECT_EQ(got, want);
+  // Three notches down (three lines each) and one press of the down arrow.
+  EXPECT_EQ(recording.firstVisible, 10);
+}
+
+}  // namespace
+}  // namespace pantrela::ui::testing

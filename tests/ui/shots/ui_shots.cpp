@@ -30,7 +30,9 @@ int main(int argc, char** argv) {
   CreateFolders(data);
   AppContext ctx;
   ctx.SetFolders(data, data);
-  if (!Exists(ctx.files.recipe)) WriteFileAtomic(ctx.files.recipe, pantrela::testing::GenerateRecipeFile(1000, 30, 7));
+  if (!Exists(ctx.files.recipe) &&
+      !WriteFileAtomic(ctx.files.recipe, pantrela::testing::GenerateRecipeFile(1000, 30, 7)))
+    return 1;
   ctx.settings.window_x = 0;
   ctx.settings.window_y = 0;
   ctx.settings.window_wide = 1400;
