@@ -186,7 +186,7 @@ void Updates::AutomaticCheck() {
   const int32_t now = today();
   if (ctx_.settings.upgrade_date + 460 < now) {
     ctx_.settings.upgrade_date = now;
-    WriteSettings(ctx_.settings, ctx_.files.settings);
+    SaveSettings(ctx_);
     CheckForUpdate();
   }
 }
@@ -213,12 +213,12 @@ void Updates::ShowNews() {
   Settings& s = ctx_.settings;
   if (s.last_news.empty()) {
     s.last_news = date;
-    WriteSettings(s, ctx_.files.settings);
+    SaveSettings(ctx_);
     return;
   }
   if (date <= s.last_news) return;
   s.last_news = date;
-  WriteSettings(s, ctx_.files.settings);
+  SaveSettings(ctx_);
   const std::string note = NewsValue(news, "news_note", true);
   const std::string link = NewsValue(news, "news_link");
   std::string year = date.substr(0, 4), day = date.size() >= 10 ? date.substr(8, 2) : "";
