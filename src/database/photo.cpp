@@ -224,6 +224,20 @@ bool DibToPhoto(std::string_view dib, std::string& photo, int& width, int& heigh
   return true;
 }
 
+bool ClipboardImageToPhoto(std::string_view image, std::string& photo, int& width, int& height) {
+  // A BMP file is its device-independent bitmap behind the 14-byte file header.
+  if (image.size() > 14 && image.substr(0, 2) == "BM") return DibToPhoto(image.substr(14), photo, width, height);
+  platform::Image decoded;
+  if (platform::DecodeImageStatus(image, decoded) != platform::kCodecOk) return false;
+  platform::RenderOverWhite(decoded);
+  std::string bmp = FitBitmap(decoded);
+  if (bmp.empty()) return false;
+  width = int(At32(bmp, 18));
+  height = int(At32(bmp, 22));
+  photo = std::move(bmp);
+  return true;
+}
+
 std::string FirstPhotoFile(const std::vector<std::string>& files) {
   for (const std::string& f : files) {
     if (f.size() < 4) continue;

@@ -90,6 +90,10 @@ bool LoadImageFile(const AppContext& ctx, Dialogs& dialogs, const std::string& p
 // made. `width` and `height` receive the photo's size.
 bool DibToPhoto(std::string_view dib, std::string& photo, int& width, int& height);
 
+// An image taken from the clipboard (a BMP, PNG or JPEG file image) as a
+// fitted photo; false and `photo` unchanged when it cannot be made.
+bool ClipboardImageToPhoto(std::string_view image, std::string& photo, int& width, int& height);
+
 // The first file of a dropped or pasted list whose name ends in ".JPG",
 // ".BMP", ".GIF", ".ICO" or ".PNG" (any case), or "".
 std::string FirstPhotoFile(const std::vector<std::string>& files);

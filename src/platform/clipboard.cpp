@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <climits>
+#include <functional>
+#include <thread>
 
 #include "platform/codepage.h"
 
@@ -202,31 +204,229 @@ bool ReadTarget(Display* d, Window w, Atom clipboard, Atom target, Atom property
   return true;
 }
 
-}  // namespace
 
-bool ReadClipboardFiles(std::vector<std::string>& paths, const std::string& display, int timeoutMs) {
+// Reads the first of `names` the owner gives whose value `accept` takes.
+ClipboardRead ReadFirstTarget(const std::string& display, std::initializer_list<const char*> names, int timeoutMs,
+                              const std::function<bool(const char* name, std::string& value)>& accept) {
   Display* d = XOpenDisplay(display.empty() ? nullptr : display.c_str());
-  if (!d) return false;
+  if (!d) return ClipboardRead::kUnreachable;
   const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
-  bool found = false;
+  ClipboardRead result = ClipboardRead::kNothing;
   if (XGetSelectionOwner(d, clipboard) != None) {
     const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
     XSelectInput(d, w, PropertyChangeMask);
     const Atom property = XInternAtom(d, "PANTRELA_CLIPBOARD", False);
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (const char* name : {"text/uri-list", "x-special/gnome-copied-files"}) {
-      std::string text;
-      if (!ReadTarget(d, w, clipboard, XInternAtom(d, name, False), property, text, deadline)) continue;
-      std::vector<std::string> files = FilesFromUriList(text);
-      if (files.empty()) continue;
-      paths.insert(paths.end(), files.begin(), files.end());
-      found = true;
+    for (const char* name : names) {
+      std::string value;
+      if (!ReadTarget(d, w, clipboard, XInternAtom(d, name, False), property, value, deadline)) continue;
+      if (!accept(name, value)) continue;
+      result = ClipboardRead::kFound;
       break;
     }
     XDestroyWindow(d, w);
   }
   XCloseDisplay(d);
-  return found;
+  return result;
 }
+
+}  // namespace
+
+bool ReadClipboardFiles(std::vector<std::string>& paths, const std::string& display, int timeoutMs) {
+  return ReadFirstTarget(display, {"text/uri-list", "x-special/gnome-copied-files"}, timeoutMs,
+                         [&](const char*, std::string& text) {
+                           std::vector<std::string> files = FilesFromUriList(text);
+                           if (files.empty()) return false;
+                           paths.insert(paths.end(), files.begin(), files.end());
+                           return true;
+                         }) == ClipboardRead::kFound;
+}
+
+ClipboardRead ReadClipboardImage(std::string& bytes, std::string& type, const std::string& display, int timeoutMs) {
+  return ReadFirstTarget(display, {"image/bmp", "image/png", "image/jpeg"}, timeoutMs,
+                         [&](const char* name, std::string& value) {
+                           if (value.empty()) return false;
+                           bytes = std::move(value);
+                           type = name;
+                           return true;
+                         });
+}
+
+namespace {
+
+// Errors on our own connections are expected (a requestor's window may go
+// while we answer it) and must not end the program, which Xlib's default
+// handler does; errors on other connections go to the handler before ours.
+std::vector<Display*>& OfferDisplays() {
+  static std::vector<Display*> displays;  // Xlib's error handler is process-wide
+  return displays;
+}
+XErrorHandler& PreviousErrorHandler() {
+  static XErrorHandler previous = nullptr;
+  return previous;
+}
+int OfferErrorHandler(Display* d, XErrorEvent* e) {
+  for (Display* own : OfferDisplays())
+    if (own == d) return 0;
+  return PreviousErrorHandler() ? PreviousErrorHandler()(d, e) : 0;
+}
+
+}  // namespace
+
+struct ClipboardOffer::Server {
+  Display* d = nullptr;
+  Window w = 0;
+  Time time = CurrentTime;
+  std::map<std::string, std::string> targets;
+  size_t incrAbove = 0;
+  std::thread thread;
+  std::atomic<bool> stop{false};
+  std::atomic<bool> owned{false};
+  std::atomic<int> requests{0};
+
+  ~Server() {
+    stop = true;
+    if (thread.joinable()) thread.join();
+    if (d) {
+      auto& list = OfferDisplays();
+      std::erase(list, d);
+      XDestroyWindow(d, w);
+      XCloseDisplay(d);
+    }
+  }
+
+  // The server's time now, from a property change on our window (taking a
+  // selection at CurrentTime is what the conventions forbid).
+  Time ServerTime() {
+    const Atom a = XInternAtom(d, "PANTRELA_TIME", False);
+    unsigned char none = 0;
+    XChangeProperty(d, w, a, XA_STRING, 8, PropModeAppend, &none, 0);
+    XEvent ev;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(1000);
+    if (WaitForEvent(d, w, PropertyNotify, ev, deadline)) return ev.xproperty.time;
+    return CurrentTime;
+  }
+
+  // Answers one request; pieces of incremental transfers are queued.
+  struct Pending {
+    Window requestor;
+    Atom property, type;
+    std::string rest;
+    Clock::time_point started;
+  };
+
+  void Answer(const XSelectionRequestEvent& r, std::vector<Pending>& pending) {
+    ++requests;
+    const Atom property = r.property == None ? r.target : r.property;
+    const Atom targetsAtom = XInternAtom(d, "TARGETS", False);
+    const Atom timestampAtom = XInternAtom(d, "TIMESTAMP", False);
+    XSelectionEvent n{};
+    n.type = SelectionNotify;
+    n.requestor = r.requestor;
+    n.selection = r.selection;
+    n.target = r.target;
+    n.time = r.time;
+    n.property = None;
+    if (r.target == targetsAtom) {
+      std::vector<long> atoms{long(targetsAtom), long(timestampAtom)};
+      for (const auto& [name, value] : targets) atoms.push_back(long(XInternAtom(d, name.c_str(), False)));
+      XChangeProperty(d, r.requestor, property, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(atoms.data()), int(atoms.size()));
+      n.property = property;
+    } else if (r.target == timestampAtom) {
+      long t = long(time);
+      XChangeProperty(d, r.requestor, property, XA_INTEGER, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&t),
+                      1);
+      n.property = property;
+    } else {
+      char* name = XGetAtomName(d, r.target);
+      auto it = targets.find(name ? name : "");
+      if (name) XFree(name);
+      if (it != targets.end()) {
+        const std::string& v = it->second;
+        if (v.size() > incrAbove) {
+          long size = long(v.size());
+          XSelectInput(d, r.requestor, PropertyChangeMask);
+          XChangeProperty(d, r.requestor, property, XInternAtom(d, "INCR", False), 32, PropModeReplace,
+                          reinterpret_cast<unsigned char*>(&size), 1);
+          pending.push_back({r.requestor, property, r.target, v, Clock::now()});
+        } else {
+          XChangeProperty(d, r.requestor, property, r.target, 8, PropModeReplace,
+                          reinterpret_cast<const unsigned char*>(v.data()), int(v.size()));
+        }
+        n.property = property;
+      }
+    }
+    XSendEvent(d, r.requestor, False, 0, reinterpret_cast<XEvent*>(&n));
+  }
+
+  void Serve() {
+    std::vector<Pending> pending;
+    while (!stop && (owned || !pending.empty())) {
+      while (XPending(d) > 0) {
+        XEvent ev;
+        XNextEvent(d, &ev);
+        if (ev.type == SelectionClear && ev.xselectionclear.window == w) {
+          owned = false;
+        } else if (ev.type == SelectionRequest) {
+          Answer(ev.xselectionrequest, pending);
+        } else if (ev.type == PropertyNotify && ev.xproperty.state == PropertyDelete) {
+          for (Pending& p : pending) {
+            if (p.requestor != ev.xproperty.window || p.property != ev.xproperty.atom) continue;
+            const std::string piece = p.rest.substr(0, incrAbove);
+            p.rest.erase(0, piece.size());
+            XChangeProperty(d, p.requestor, p.property, p.type, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(piece.data()), int(piece.size()));
+            if (piece.empty()) p.requestor = None;  // the empty piece ended it
+          }
+        }
+      }
+      // Finished transfers, and those whose reader went quiet, are dropped.
+      const auto now = Clock::now();
+      std::erase_if(pending, [&](const Pending& p) {
+        return p.requestor == None || now - p.started > std::chrono::seconds(30);
+      });
+      XFlush(d);
+      pollfd p{ConnectionNumber(d), POLLIN, 0};
+      ::poll(&p, 1, 20);
+    }
+  }
+};
+
+ClipboardOffer::ClipboardOffer() = default;
+ClipboardOffer::~ClipboardOffer() = default;
+
+bool ClipboardOffer::Offer(std::map<std::string, std::string> targets, const std::string& display, size_t incrAbove) {
+  server_.reset();
+  auto server = std::make_unique<Server>();
+  server->d = XOpenDisplay(display.empty() ? nullptr : display.c_str());
+  if (!server->d) return false;
+  if (OfferDisplays().empty()) {
+    XErrorHandler previous = XSetErrorHandler(OfferErrorHandler);
+    if (previous != OfferErrorHandler) PreviousErrorHandler() = previous;
+  }
+  OfferDisplays().push_back(server->d);
+  Display* d = server->d;
+  server->w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  XSelectInput(d, server->w, PropertyChangeMask);
+  server->targets = std::move(targets);
+  server->incrAbove = incrAbove == 0 ? 1 : incrAbove;
+  server->time = server->ServerTime();
+  const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
+  XSetSelectionOwner(d, clipboard, server->w, server->time);
+  if (XGetSelectionOwner(d, clipboard) != server->w) return false;
+  XSync(d, False);
+  server->owned = true;
+  Server* raw = server.get();
+  server->thread = std::thread([raw] { raw->Serve(); });
+  server_ = std::move(server);
+  return true;
+}
+
+void ClipboardOffer::Withdraw() { server_.reset(); }
+
+bool ClipboardOffer::owned() const { return server_ && server_->owned; }
+
+int ClipboardOffer::requests() const { return server_ ? int(server_->requests) : 0; }
 
 }  // namespace pantrela::platform

@@ -5,15 +5,21 @@
 // the program's texts and readers expect CR LF, so the text is handed over
 // with CR LF line ends.
 //
-// SDL only reads text. Files copied in a file manager are offered under the
+// SDL only carries text. Images and files go over a connection of our own
+// to the X server. Files copied in a file manager are offered under the
 // targets "text/uri-list" (every desktop) and
 // "x-special/gnome-copied-files" (GNOME's file manager and those that copy
 // it); these are read from the X11 CLIPBOARD selection over a connection of
 // our own. In a Wayland session the same targets reach X11 programs through
 // Xwayland, which carries the selection across with its MIME types, so the
-// one path serves both.
+// one path serves both. Images are read from the targets "image/bmp",
+// "image/png" and "image/jpeg" the same way, and offered under the first two
+// by a ClipboardOffer.
 #pragma once
 
+#include <atomic>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,5 +65,45 @@ std::vector<std::string> FilesFromUriList(std::string_view text, std::string_vie
 // no local file. `display` names the X display ("" for $DISPLAY); waits at
 // most `timeoutMs` for the owner to answer.
 bool ReadClipboardFiles(std::vector<std::string>& paths, const std::string& display = {}, int timeoutMs = 1000);
+
+// What reading the clipboard found.
+enum class ClipboardRead {
+  kUnreachable,  // no X display to read from
+  kNothing,      // no owner, or none of the targets asked for
+  kFound,
+};
+
+// The image on the clipboard: the bytes of the first target the owner gives
+// of "image/bmp", "image/png" and "image/jpeg" (a whole image file each),
+// and that target in `type`.
+ClipboardRead ReadClipboardImage(std::string& bytes, std::string& type, const std::string& display = {},
+                                 int timeoutMs = 1000);
+
+// Holds the CLIPBOARD selection with data of our own (MIME type -> bytes)
+// and answers other programs' requests for it, with "TARGETS" and
+// "TIMESTAMP", on a thread and connection of its own. It stops when another
+// program takes the clipboard, when Offer is called again, or when the
+// object goes. Values above `incrAbove` bytes go in pieces (the
+// incremental transfer).
+class ClipboardOffer {
+ public:
+  ClipboardOffer();
+  ~ClipboardOffer();
+  ClipboardOffer(const ClipboardOffer&) = delete;
+  ClipboardOffer& operator=(const ClipboardOffer&) = delete;
+
+  // False when there is no X display or the clipboard could not be taken.
+  bool Offer(std::map<std::string, std::string> targets, const std::string& display = {},
+             size_t incrAbove = 256u << 10);
+  void Withdraw();
+  // True while we still hold the clipboard.
+  bool owned() const;
+  // Requests answered so far (for tests).
+  int requests() const;
+
+ private:
+  struct Server;
+  std::unique_ptr<Server> server_;
+};
 
 }  // namespace pantrela::platform

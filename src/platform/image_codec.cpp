@@ -222,8 +222,11 @@ int DecodeImageFileStatus(const std::string& path, Image& out) {
 
 bool DecodeImage(const std::string& bytes, Image& out) { return DecodeImageStatus(bytes, out) == kCodecOk; }
 
-bool EncodeJpeg(const Image& image, std::string& jpeg) {
-  jpeg.clear();
+namespace {
+
+// The image drawn over opaque white, saved by gdk-pixbuf as `type`.
+bool EncodeOverWhite(const Image& image, const char* type, std::string& out) {
+  out.clear();
   if (image.empty() || image.rgba.size() != size_t(image.width) * size_t(image.height) * 4) return false;
   GdkPixbuf* pb = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, image.width, image.height);
   if (!pb) return false;
@@ -239,12 +242,17 @@ bool EncodeJpeg(const Image& image, std::string& jpeg) {
   }
   gchar* buf = nullptr;
   gsize len = 0;
-  bool ok = gdk_pixbuf_save_to_buffer(pb, &buf, &len, "jpeg", nullptr, nullptr);
+  bool ok = gdk_pixbuf_save_to_buffer(pb, &buf, &len, type, nullptr, nullptr);
   g_object_unref(pb);
-  if (ok) jpeg.assign(buf, len);
+  if (ok) out.assign(buf, len);
   g_free(buf);
   return ok;
 }
+
+}  // namespace
+
+bool EncodeJpeg(const Image& image, std::string& jpeg) { return EncodeOverWhite(image, "jpeg", jpeg); }
+bool EncodePng(const Image& image, std::string& png) { return EncodeOverWhite(image, "png", png); }
 
 int ImageCodecs::Startup(uint64_t& token) const {
   token = 0;

@@ -52,6 +52,8 @@ bool DecodeImage(const std::string& bytes, Image& out);
 // JPEG file image of the image (JFIF, the encoder's default quality), drawn
 // over opaque white.
 bool EncodeJpeg(const Image& image, std::string& jpeg);
+// PNG file image of the image, drawn over opaque white (for the clipboard).
+bool EncodePng(const Image& image, std::string& png);
 
 // The codecs as one service with a start and a stop, so that callers can log
 // them as sessions and tests can stand in a codec that fails to start.

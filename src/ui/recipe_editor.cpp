@@ -1,5 +1,6 @@
 // The recipe editor (screen 9) and the editing flow around it.
 #include <algorithm>
+#include <map>
 
 #include "database/editing.h"
 #include "database/master_index.h"
@@ -59,6 +60,7 @@ class Editor {
     g.SetKindPainter(kKindTextArea, [this](Gui&, int index) { PaintControl(index); });
     g.window.redraw = true;
     g.window.PostTimerMessage(0);
+    g.window.SetTimer(kTimerCaretBlink, kCaretBlinkMs);
     while (!ctx.Quitting() && result_ == 0) {
       const int id = g.WaitEvent(true);
       if (ctx.Quitting()) break;
@@ -70,6 +72,7 @@ class Editor {
       }
       Dispatch(id);
     }
+    g.window.KillTimer(kTimerCaretBlink);
     g.SetKindPainter(kKindTextArea, nullptr);
     g.RestoreControls();
     ctx.screen = previous;
@@ -170,7 +173,7 @@ class Editor {
                                  w, h);
       return;
     }
-    DrawTextArea(g, Area(c.value), kWhite, true);
+    DrawTextArea(g, Area(c.value), kWhite, caretOn_);
   }
 
   void Paint() {
@@ -207,11 +210,24 @@ class Editor {
   void Dispatch(int id) {
     Gui& g = s_.gui;
     platform::InputState& in = g.Input();
+    if (in.timer && in.lastTimer == kTimerCaretBlink) {
+      caretOn_ = !caretOn_;
+      RepaintArea(focus_);
+      return;
+    }
+    // Any input shows the caret at once; the blink starts over.
+    if (!caretOn_ && (in.keyDown || in.charKey || in.pressed)) {
+      caretOn_ = true;
+      g.window.SetTimer(kTimerCaretBlink, kCaretBlinkMs);
+      RepaintArea(focus_);
+    }
     if (in.pressed) {
       const int at = AreaAt(in.mouseX, in.mouseY);
       if (at >= 0) {
         if (at != focus_) SetFocus(at);
-        if (in.heldButton == 1) {
+        if (in.heldButton == 1 && InTextAreaBar(Area(at), in.mouseX, in.mouseY)) {
+          TrackTextAreaBar(g, Area(at), kWhite);
+        } else if (in.heldButton == 1) {
           TrackTextAreaMouse(g, Area(at), kWhite);
         } else if (in.heldButton == 2) {
           g.ForgetPress();
@@ -310,12 +326,36 @@ class Editor {
       s_.dialogs.Message(kNoPhotoAttached, "OK");
       return Paint();
     }
-    // Images cannot be offered on the clipboard yet: say so.
-    s_.dialogs.Message("Failed to copy photo to clipboard", "OK");
+    // The photo as a 16-bit BMP file, and as PNG for programs that take
+    // only that.
+    const PhotoBitmap bm = DecodePhoto(s_.ctx, rec_.photo);
+    std::map<std::string, std::string> targets;
+    if (!bm.empty()) {
+      targets["image/bmp"] = BitmapToBmp(bm.image);
+      std::string png;
+      if (platform::EncodePng(bm.image, png)) targets["image/png"] = std::move(png);
+    }
+    const bool ok = !targets.empty() && s_.clipboardOffer.Offer(std::move(targets));
+    if (!ok) s_.ctx.Log(bm.empty() ? "Copy Photo: the photo cannot be decoded" : "Copy Photo: no X clipboard");
+    s_.dialogs.Message(ok ? "Photo copied to clipboard" : "Failed to copy photo to clipboard", "OK");
     Paint();
   }
 
   void PastePhoto() {
+    std::string image, type;
+    const platform::ClipboardRead read = platform::ReadClipboardImage(image, type);
+    if (read == platform::ClipboardRead::kUnreachable) {
+      s_.dialogs.Message("Clipboard is not available", "OK");
+      return Paint();
+    }
+    if (read == platform::ClipboardRead::kFound) {
+      int w = 0, h = 0;
+      if (ClipboardImageToPhoto(image, rec_.photo, w, h)) {
+        s_.ctx.Log("Paste Photo: " + type + " " + std::to_string(w) + " x " + std::to_string(h));
+        return Paint();
+      }
+      s_.ctx.Log("Paste Photo: the clipboard's " + type + " cannot be decoded");
+    }
     std::vector<std::string> files;
     const std::string file = platform::ReadClipboardFiles(files) ? FirstPhotoFile(files) : std::string();
     if (file.empty() || !Exists(file)) {
@@ -378,6 +418,7 @@ class Editor {
   CurrentRecord& rec_;
   std::array<TextArea, 3> areas_;
   int focus_ = 0;
+  bool caretOn_ = true;  // the blinking caret's phase
   bool info_ = false;
   int result_ = 0;
 };

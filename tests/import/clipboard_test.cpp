@@ -113,6 +113,58 @@ TEST_F(ClipboardImportTest, CopiedFilesAreReadFromTheXClipboard) {
   EXPECT_TRUE(none.empty());
 }
 
+// Images offered by our own owner: read back whole (in pieces when large),
+// BMP before PNG, listed under TARGETS; the offer ends when another program
+// takes the clipboard.
+TEST_F(ClipboardImportTest, OfferedImagesAreReadBackAndGiveWayToTheNextOwner) {
+  if (!StartX()) GTEST_SKIP() << "no Xvfb";
+  std::string bmp = "BM";
+  for (int i = 0; i < 300000; ++i) bmp += char(i * 7);
+  {
+    platform::ClipboardOffer offer;
+    ASSERT_TRUE(offer.Offer({{"image/bmp", bmp}, {"image/png", "\x89PNG..."}}, x_.display(), 65536));
+    EXPECT_TRUE(offer.owned());
+    std::string bytes, type;
+    ASSERT_EQ(platform::ReadClipboardImage(bytes, type, x_.display()), platform::ClipboardRead::kFound);
+    EXPECT_EQ(type, "image/bmp");
+    EXPECT_EQ(bytes, bmp);
+
+    Display* d = XOpenDisplay(x_.display().c_str());
+    ASSERT_NE(d, nullptr);
+    Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+    const Atom clipboard = XInternAtom(d, "CLIPBOARD", False), prop = XInternAtom(d, "T", False);
+    XConvertSelection(d, clipboard, XInternAtom(d, "TARGETS", False), prop, w, CurrentTime);
+    XEvent ev;
+    do XNextEvent(d, &ev);
+    while (ev.type != SelectionNotify);
+    ASSERT_EQ(ev.xselection.property, prop);
+    Atom type32;
+    int format;
+    unsigned long n, after;
+    unsigned char* data = nullptr;
+    ASSERT_EQ(XGetWindowProperty(d, w, prop, 0, 64, True, XA_ATOM, &type32, &format, &n, &after, &data), Success);
+    std::vector<std::string> names;
+    for (unsigned long i = 0; i < n; ++i) {
+      char* name = XGetAtomName(d, reinterpret_cast<Atom*>(data)[i]);
+      names.emplace_back(name);
+      XFree(name);
+    }
+    XFree(data);
+    EXPECT_EQ(names, (std::vector<std::string>{"TARGETS", "TIMESTAMP", "image/bmp", "image/png"}));
+    XCloseDisplay(d);
+
+    ClipboardOwner next(x_.display(), {{"image/jpeg", "\xFF\xD8jpeg"}});
+    ASSERT_TRUE(next.ok());
+    for (int i = 0; i < 100 && offer.owned(); ++i) ::usleep(10000);
+    EXPECT_FALSE(offer.owned());
+    ASSERT_EQ(platform::ReadClipboardImage(bytes, type, x_.display()), platform::ClipboardRead::kFound);
+    EXPECT_EQ(type, "image/jpeg");
+  }
+  std::string bytes, type;
+  EXPECT_EQ(platform::ReadClipboardImage(bytes, type, x_.display()), platform::ClipboardRead::kNothing);
+  EXPECT_EQ(platform::ReadClipboardImage(bytes, type, ":99999"), platform::ClipboardRead::kUnreachable);
+}
+
 // The whole path of the import's clipboard command: copied files become the
 // file list and import as files; text from SDL reaches "Temp.dat" with its
 // lines, whatever line ends it came with.
