@@ -401,7 +401,10 @@ void Collection::LoadCurrent(uint64_t fileOffset) {
   }
   std::string body = f.ReadBytes(int64_t(n));
   f.Close();
-  ParseRecordFields(body, current_);
+  std::vector<std::string> problems;
+  ParseRecordFields(body, current_, &problems);
+  for (const std::string& p : problems)
+    ctx_.Log("Load Data Record - " + p + " (record " + std::to_string(current_.recordId()) + ")");
 }
 
 uint32_t Collection::AppendCurrent() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/file.h"
+#include "foundation/numtext.h"
 
 namespace pantrela {
 
@@ -48,16 +49,58 @@ std::string BuildRecordBytes(const CurrentRecord& rec, int64_t writeStamp) {
   return out;
 }
 
-void ParseRecordFields(std::string_view fields, CurrentRecord& rec) {
+namespace {
+
+const char* FieldName(uint16_t type) {
+  switch (type) {
+    case kFieldTitle: return "Title";
+    case kFieldIngredients: return "Ingredients";
+    case kFieldDirections: return "Directions";
+    case kFieldPhoto: return "Photo";
+    default: return "Field";
+  }
+}
+
+// Bytes a text field should not hold: the five that Windows-1252 leaves
+// undefined, and control bytes other than tab, LF and CR.
+size_t ForeignBytes(std::string_view text) {
+  size_t n = 0;
+  for (unsigned char c : text)
+    n += (c < 32 && c != 9 && c != 10 && c != 13) || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+  return n;
+}
+
+}  // namespace
+
+void ParseRecordFields(std::string_view fields, CurrentRecord& rec, std::vector<std::string>* problems) {
   // Loading skips the end mark like any other unknown field.
   MemoryBytes body{fields};
   RecordFieldCursor field(body, 0, fields.size(), false);
+  const auto note = [&](std::string text) {
+    if (problems) problems->push_back(std::move(text));
+  };
   while (field.Next()) {
     std::string_view data = field.data();
-    switch (field.type()) {
-      case kFieldTitle: rec.title.assign(data.substr(0, kTitleReadMax)); break;
-      case kFieldIngredients: rec.ingredients.assign(data.substr(0, kLongTextMax)); break;
-      case kFieldDirections: rec.directions.assign(data.substr(0, kLongTextMax)); break;
+    const uint16_t type = field.type();
+    if (data.size() < field.length())
+      note(std::string(FieldName(type)) + " field of " + Thousands(int64_t(field.length())) +
+           " bytes runs past the end of the record: " + Thousands(int64_t(data.size())) + " read");
+    const size_t max = type == kFieldTitle ? kTitleReadMax : kLongTextMax;
+    const bool text = type == kFieldTitle || type == kFieldIngredients || type == kFieldDirections;
+    if (text && data.size() > max) {
+      note(std::string(FieldName(type)) + " of " + Thousands(int64_t(data.size())) + " bytes cut to " +
+           Thousands(int64_t(max)));
+      data = data.substr(0, max);
+    }
+    if (text) {
+      if (const size_t foreign = ForeignBytes(data))
+        note(std::string(FieldName(type)) + " holds " + Thousands(int64_t(foreign)) +
+             (foreign == 1 ? " byte" : " bytes") + " that are not Windows-1252 text");
+    }
+    switch (type) {
+      case kFieldTitle: rec.title.assign(data); break;
+      case kFieldIngredients: rec.ingredients.assign(data); break;
+      case kFieldDirections: rec.directions.assign(data); break;
       case kFieldPhoto: rec.photo.assign(data); break;
       default: break;
     }

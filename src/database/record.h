@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "foundation/bytes.h"
 
@@ -183,8 +184,10 @@ std::string BuildRecordBytes(const CurrentRecord& rec, int64_t writeStamp);
 
 // Fills `rec` from the bytes that follow a record's header (the fields).
 // Titles are cut to 256 bytes, long texts to 65000; unknown fields are
-// skipped by their length; a field running past the end is cut there.
-void ParseRecordFields(std::string_view fields, CurrentRecord& rec);
+// skipped by their length; a field running past the end is cut there. With
+// `problems` set, each of those repairs, and text fields holding bytes that
+// are not Windows-1252 text (undefined or control bytes), is described.
+void ParseRecordFields(std::string_view fields, CurrentRecord& rec, std::vector<std::string>* problems = nullptr);
 
 // Sets the kind byte of the record at `offset` to 3 (deleted) in place; the
 // file was opened for update by the caller. Bytes that are not a record are
