@@ -649,13 +649,15 @@ void IndexScreen::OpenCurrentRecipe() {
   s_.ctx.screen = kScreenRecipe;
 }
 
-void IndexScreen::Export() {
-  const Control* b = s_.gui.ById(kIdExport);
-  const InputState& in = s_.gui.Input();
+void RunExportMenu(Screens& s, int buttonId) {
+  const Control* b = s.gui.ById(buttonId);
+  const InputState& in = s.gui.Input();
   SystemExportServices services;
-  ExportSession session{s_.ctx, s_.collection, s_.dialogs, services};
+  ExportSession session{s.ctx, s.collection, s.dialogs, services};
   ExportCommand(session, b ? b->x1 : in.mouseX, b ? b->y2 : in.mouseY);
 }
+
+void IndexScreen::Export() { RunExportMenu(s_, kIdExport); }
 
 void IndexScreen::CheckAllRecipes() {
   bool on = !AllRecipesChecked();

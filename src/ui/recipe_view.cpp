@@ -1,5 +1,7 @@
 #include "ui/recipe_view.h"
 
+#include <SDL2/SDL.h>
+
 #include <algorithm>
 
 #include "database/editing.h"
@@ -215,7 +217,7 @@ void RecipeView::PaintPane(int index) {
   if (c.value == 1) {
     // Scroll bar: the thumb shows the window of the content in view.
     cv.FillRect(c.x1, c.y1, c.x2, c.y2, c.background);
-    const ScrollThumb t = ScrollThumb::Place(c.y1, c.y2 - c.y1, ContentHeight(), PaneHeight(), scroll_);
+    const ScrollThumb t = BarThumb();
     if (t.Scrolls()) cv.FillRect(c.x1 + 2, t.top, c.x2 - 2, t.top + t.height, kFrameColour);
     return;
   }
@@ -249,6 +251,68 @@ void RecipeView::PaintPane(int index) {
       case ViewLine::kDirection: cv.DrawText(x, y, platform::kTextLeft, kBlack, g.fonts[kFontScreen], l.text); break;
       case ViewLine::kEmpty: break;
     }
+  }
+}
+
+ScrollThumb RecipeView::BarThumb() const {
+  const Control* c = s_.gui.ById(kIdViewBar);
+  if (!c) return {};
+  return ScrollThumb::Place(c->y1, c->y2 - c->y1, ContentHeight(), PaneHeight(), scroll_);
+}
+
+void RecipeView::RepaintPane() {
+  Gui& g = s_.gui;
+  for (int id : {kIdViewPane, kIdViewBar}) {
+    const int index = g.Find(id);
+    if (index < 0) continue;
+    g.DrawControl(index);
+    g.ShowControl(index);
+  }
+}
+
+bool RecipeView::HandleHeld() {
+  Gui& g = s_.gui;
+  const platform::InputState& in = g.Input();
+  if (barDrag_) {
+    if (in.heldButton == 1 && !in.released) {
+      const int before = scroll_;
+      ScrollTo(BarThumb().PositionFor(in.mouseY, barGrab_));
+      if (scroll_ != before) RepaintPane();
+    } else {
+      barDrag_ = false;
+    }
+    return true;
+  }
+  if (in.pressed && in.heldButton == 1 && g.overId == kIdViewBar) {
+    // A press beside the thumb brings it under the pointer, then it follows.
+    barDrag_ = true;
+    barGrab_ = BarThumb().GrabAt(in.mouseY);
+    ScrollTo(BarThumb().PositionFor(in.mouseY, barGrab_));
+    RepaintPane();
+    return true;
+  }
+  const bool tick = in.timer && in.lastTimer == platform::kTimerRepeat;
+  if (in.heldButton != 1 || !(in.pressed || tick)) return false;
+  const uint32_t now = SDL_GetTicks();
+  switch (g.pressedId) {
+    case kIdViewUp:
+    case kIdViewDown:
+      // A line per press and per repeat tick while held.
+      ScrollTo(scroll_ + (g.pressedId == kIdViewUp ? -1 : 1) * g.fonts.fieldHeight);
+      RepaintPane();
+      return true;
+    case kIdViewPrevious:
+    case kIdViewNext:
+      // A recipe per press; held, another every 120 ms after 400 ms.
+      if (in.pressed) {
+        heldSince_ = lastStep_ = now;
+      } else if (now - heldSince_ < 400 || now - lastStep_ < 120) {
+        return true;
+      }
+      lastStep_ = now;
+      Step(g.pressedId == kIdViewPrevious ? -1 : 1);
+      return true;
+    default: return false;
   }
 }
 
@@ -347,6 +411,26 @@ void RecipeView::Resize() {
   }
 }
 
+void RecipeView::Export() {
+  Collection& db = s_.collection;
+  const auto& list = db.recipeList();
+  if (list.current < 0 || size_t(list.current) >= list.entries.size()) return;
+  // The export sends the ticked recipes of the list; from the view it is
+  // the one on show, so only that one is ticked meanwhile and the user's
+  // ticks come back afterwards.
+  std::vector<uint32_t> ticked;
+  for (uint32_t e : list.entries)
+    if (db.IsChecked(e)) {
+      ticked.push_back(e);
+      db.SetChecked(e, false);
+    }
+  const uint32_t shown = list.entries[size_t(list.current)];
+  db.SetChecked(shown, true);
+  RunExportMenu(s_, kIdViewExport);
+  db.SetChecked(shown, false);
+  for (uint32_t e : ticked) db.SetChecked(e, true);
+}
+
 void RecipeView::Delete() {
   if (s_.dialogs.Message(kConfirmDeleteRecipe, "OK|Cancel", 2) != 1) return;
   DeleteRecipeAt(s_.collection, s_.collection.recipeList().current);
@@ -361,6 +445,7 @@ void RecipeView::Edit() {
 void RecipeView::Dispatch(int id) {
   Gui& g = s_.gui;
   platform::InputState& in = g.Input();
+  if (HandleHeld()) return;
   if (in.wheelSteps) {
     ScrollTo(scroll_ - in.wheelSteps * g.fonts.fieldHeight);
     Paint();
@@ -374,8 +459,10 @@ void RecipeView::Dispatch(int id) {
     Click();
     return;
   }
-  const bool arrows = id == kIdViewPrevious || id == kIdViewNext || (id == 0 && in.keyDown &&
-                      (in.virtualKey == platform::kVkLeft || in.virtualKey == platform::kVkRight));
+  // The arrow buttons act on their press (HandleHeld); Left and Right
+  // repeat as the keyboard repeats them.
+  if (id == kIdViewPrevious || id == kIdViewNext || id == kIdViewUp || id == kIdViewDown) return;
+  const bool arrows = id == 0 && in.keyDown && (in.virtualKey == platform::kVkLeft || in.virtualKey == platform::kVkRight);
   const bool command = id >= kIdViewPrint && id <= kIdViewExport;
   const bool deleteKey = id == 0 && in.keyDown && in.virtualKey == platform::kVkDelete;
   if ((command || deleteKey) && empty()) {
@@ -386,7 +473,7 @@ void RecipeView::Dispatch(int id) {
   const int page = std::max(1, PaneHeight() - g.fonts.fieldHeight);
   bool repaint = true;
   if (arrows) {
-    const bool back = id == kIdViewPrevious || in.virtualKey == platform::kVkLeft;
+    const bool back = in.virtualKey == platform::kVkLeft;
     Step(back ? -1 : 1);
     return;
   }
@@ -395,10 +482,9 @@ void RecipeView::Dispatch(int id) {
     case kIdViewFind: Find(); break;
     case kIdViewEdit: Edit(); break;
     case kIdViewDelete: Delete(); break;
-    case kIdViewUp: ScrollTo(scroll_ - g.fonts.fieldHeight); break;
-    case kIdViewDown: ScrollTo(scroll_ + g.fonts.fieldHeight); break;
-    // Print, New Meal and Export> come with their own screens.
-    case kIdViewPrint: case kIdViewNewMeal: case kIdViewExport: repaint = false; break;
+    case kIdViewExport: Export(); break;
+    // Print and New Meal come with their own screens.
+    case kIdViewPrint: case kIdViewNewMeal: repaint = false; break;
     case 0:
       repaint = false;
       if (in.keyDown) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/canvas.h"
+#include "widgets/list_widgets.h"
 
 namespace pantrela::ui {
 
@@ -66,9 +67,17 @@ class RecipeView {
   void Resize();
   void Delete();
   void Edit();
+  // "Export>": the export menu for the recipe on show.
+  void Export();
 
  private:
   void ScrollTo(int y);
+  // The scroll bar's thumb where the layout put the bar.
+  widgets::ScrollThumb BarThumb() const;
+  // Repaints the pane and its bar alone.
+  void RepaintPane();
+  // Held buttons and the dragged thumb; true when the event was theirs.
+  bool HandleHeld();
   void PaintPane(int index);
   void PaintStatus();
   void Hover();
@@ -84,6 +93,9 @@ class RecipeView {
   int scroll_ = 0;
   int builtWidth_ = -1;
   std::string hint_;
+  bool barDrag_ = false;
+  int barGrab_ = 0;
+  uint32_t heldSince_ = 0, lastStep_ = 0;
 };
 
 // The editing flow. Edit: the record of the current list entry; Add: a new

@@ -121,9 +121,13 @@ void Screens::RunLoop() {
       case kScreenRecipes:
         index.Run();
         break;
-      case kScreenRecipe:
-        RecipeView(*this).Run();
+      case kScreenRecipe: {
+        RecipeView view(*this);
+        recipeView = &view;
+        view.Run();
+        recipeView = nullptr;
         break;
+      }
       case kScreenGrocery:
       case kScreenMeals:
       case kScreenOptions:

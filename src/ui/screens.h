@@ -13,6 +13,7 @@
 #include "database/search.h"
 #include "foundation/context.h"
 #include "foundation/vendor.h"
+#include "platform/clipboard.h"
 #include "widgets/window_dialogs.h"
 #include "widgets/gui.h"
 #include "widgets/list_widgets.h"
@@ -46,6 +47,7 @@ inline constexpr int kCheckColumn = 24;  // the check-box column at the left edg
 inline constexpr int kTimerAutoScroll = 401;
 
 class Screens;
+class RecipeView;
 
 // Geometry of one list of the index screen.
 struct ListBox {
@@ -175,6 +177,10 @@ class Screens {
   widgets::WindowDialogs dialogs;
   VendorAddresses vendor;
   IndexScreen index;
+  // The recipe view while it is the screen on show, else null.
+  RecipeView* recipeView = nullptr;
+  // The photo "Copy Photo" put on the clipboard, served while we hold it.
+  platform::ClipboardOffer clipboardOffer;
   int importFormat = 0;     // chosen import format; not saved, 0 at every start
   int64_t startTick = 0;    // tick count recorded at start-up
   // Opens a web address (the desktop's opener); tests replace it.
@@ -222,6 +228,10 @@ class Program {
   Collection collection;
   std::unique_ptr<Screens> screens;
 };
+
+// "Export>" of a screen: the export menu under the button for the ticked
+// recipes of the recipe list.
+void RunExportMenu(Screens& screens, int buttonId);
 
 // Windows-1252 upper case of A-Z only.
 std::string UpperAscii(std::string_view text);

@@ -13,6 +13,7 @@
 #include "export/ftp.h"
 #include "foundation/context.h"
 #include "foundation/file.h"
+#include "support/ftp_server.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 
@@ -89,52 +90,6 @@ TEST(FtpSettingsForm, HostAndPortAreRequiredAndFaqOpensTheHelp) {
 
 // ----- uploads -----
 
-// A process started for one test, stopped by its destructor.
-class Child {
- public:
-  Child(const std::vector<std::string>& args, const std::string& logFile) {
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      FILE* f = std::freopen(logFile.c_str(), "w", stderr);
-      (void)f;
-      ::dup2(2, 1);
-      std::vector<char*> argv;
-      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-  }
-  ~Child() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-
- private:
-  pid_t pid_ = -1;
-};
-
-// Waits for `marker` + port in the log file; 0 when it does not appear.
-int WaitForPort(const std::string& logFile, const std::string& marker) {
-  for (int i = 0; i < 200; ++i) {
-    const std::string log = ReadBytes(logFile);
-    size_t at = log.find(marker);
-    if (at != std::string::npos) {
-      int port = std::atoi(log.c_str() + at + marker.size());
-      if (port > 0) return port;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return 0;
-}
-
-bool HavePyftpdlib() {
-  return ::access("/usr/bin/python3", X_OK) == 0 &&
-         std::system("/usr/bin/python3 -c 'import pyftpdlib' >/dev/null 2>&1") == 0;
-}
-
 class FtpUploadTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -142,15 +97,7 @@ class FtpUploadTest : public ::testing::Test {
     ctx.dialogs = &dialogs;
   }
   // Starts pyftpdlib on a free loopback port, serving `root` to user u / pw.
-  int StartServer() {
-    if (!HavePyftpdlib()) return 0;
-    CreateFolders(root.path() + "Documents/");
-    server = std::make_unique<Child>(
-        std::vector<std::string>{"/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p", "0", "-d",
-                                 root.path(), "-u", "u", "-P", "pw", "-w"},
-        dir / "ftp.log");
-    return WaitForPort(dir / "ftp.log", "starting FTP server on 127.0.0.1:");
-  }
+  int StartServer() { return StartFtpServer(server, root.path(), dir / "ftp.log"); }
   std::string Log() { return ReadBytes(ctx.files.statusLog); }
 
   TempDir dir, root;

@@ -119,5 +119,74 @@ TEST_F(RecipeViewTest, AnEmptyChapterShowsItsNoticeAndRefusesCommands) {
   EXPECT_TRUE(notice);
 }
 
+// The pane's bar and arrows, and the held arrow buttons: the thumb dragged to
+// the bottom shows the end as End does, a held scroll arrow keeps scrolling,
+// a held "next" arrow keeps stepping after a pause.
+TEST_F(RecipeViewTest, ThumbDragHeldArrowsAndHeldSteps) {
+  std::string directions;
+  for (int i = 0; i < 150; ++i) directions += "Step " + std::to_string(i) + ": stir.\r";
+  std::string f = GenRecord(0, 1001, 2, {{1, "Soups"}});
+  f += GenRecord(11, 1001, 0, {{1, "A Long Soup"}, {3, directions}});
+  for (int i = 0; i < 30; ++i) f += GenRecord(20 + i, 1001, 0, {{1, "Soup " + std::to_string(100 + i)}});
+  WriteBytes(ctx.files.recipe, f);
+  Open();
+  auto view = [&] { return program->screens->recipeView; };
+  // Runs while the left button is held; the button comes up from a timer.
+  std::function<void()> waitUp = [&] {
+    if (Gui().Input().heldButton) steps.push_front(waitUp);
+  };
+  auto releaseLater = [](int ms, int x, int y) {
+    static int where[2];
+    where[0] = x;
+    where[1] = y;
+    SDL_AddTimer(Uint32(ms), [](Uint32, void*) -> Uint32 {
+      PushButton(false, where[0], where[1]);
+      return 0;
+    }, nullptr);
+  };
+  int dragged = -1, atEnd = -2, afterHeld = 0, stepsHeld = 0;
+  steps = {
+      [&] { PushKey(SDLK_RETURN); },
+      [&] {
+        ASSERT_NE(view(), nullptr);
+        const widgets::Control* bar = Gui().ById(kIdViewBar);
+        ASSERT_NE(bar, nullptr);
+        const int x = (bar->x1 + bar->x2) / 2;
+        PushMove(x, bar->y1 + 4);
+        PushButton(true, x, bar->y1 + 4);
+        PushMove(x, bar->y2 + 60);
+        PushButton(false, x, bar->y2 + 60);
+      },
+      [&] {
+        dragged = view()->scroll();
+        PushKey(SDLK_END);
+      },
+      [&] {
+        atEnd = view()->scroll();
+        PushKey(SDLK_HOME);
+      },
+      [&] {
+        PushMove(CX(kIdViewDown), CY(kIdViewDown));
+        PushButton(true, CX(kIdViewDown), CY(kIdViewDown));
+        releaseLater(300, CX(kIdViewDown), CY(kIdViewDown));
+      },
+      waitUp,
+      [&] {
+        afterHeld = view()->scroll();
+        PushMove(CX(kIdViewNext), CY(kIdViewNext));
+        PushButton(true, CX(kIdViewNext), CY(kIdViewNext));
+        releaseLater(900, CX(kIdViewNext), CY(kIdViewNext));
+      },
+      waitUp,
+      [&] { stepsHeld = Db().recipeList().current; },
+  };
+  Run();
+  EXPECT_GT(dragged, 0);
+  EXPECT_EQ(dragged, atEnd);
+  EXPECT_GT(afterHeld, 3 * Gui().fonts.fieldHeight);
+  EXPECT_GE(stepsHeld, 2);  // more than the press's own step
+  EXPECT_LT(stepsHeld, 12);
+}
+
 }  // namespace
 }  // namespace pantrela::ui::testing
