@@ -139,11 +139,35 @@ std::string DisplayLine(const TextArea& a, int n) {
   return std::string(line);
 }
 
+namespace {
+
+// Pixel width of bytes [from, to) of the text in the area's font.
+int TextPixels(const TextArea& a, int from, int to) {
+  int w = 0;
+  for (int i = std::max(0, from); i < std::min(to, a.length()); ++i) w += a.widths[static_cast<unsigned char>(a.text[size_t(i)])];
+  return w;
+}
+
+// Pixels of a one-line area the text may use.
+int LineRoom(const TextArea& a) { return std::max(1, a.right - a.left - 2 * kTextPad - 2); }
+
+}  // namespace
+
 void ScrollCaretIntoView(TextArea& a) {
   int line = LineOfCaret(a).line;
   if (line < a.firstLine) a.firstLine = line;
   if (line >= a.firstLine + a.rowsShown) a.firstLine = line - a.rowsShown + 1;
   a.firstLine = std::max(0, a.firstLine);
+  if (a.lineLimit == 1 && !a.characterMode()) {
+    // A one-line area scrolls sideways to keep the caret in view, a third
+    // of its width at a time, and never past the end of the text.
+    const int room = LineRoom(a), x = TextPixels(a, 0, a.caret);
+    if (x < a.scrollX) a.scrollX = std::max(0, x - room / 3);
+    else if (x > a.scrollX + room) a.scrollX = x - room + room / 3;
+    a.scrollX = std::clamp(a.scrollX, 0, std::max(0, TextPixels(a, 0, a.length()) + 2 - room));
+  } else {
+    a.scrollX = 0;
+  }
 }
 
 void MoveCaret(TextArea& a, int offset, bool extend) {
@@ -361,7 +385,7 @@ int OffsetAt(const TextArea& a, int x, int y) {
   line = std::min(line, a.lineCount - 1);
   int p = a.LineStart(line);
   const int end = std::min(a.LineEnd(line), a.length());
-  const int room = x - a.left - kTextPad;
+  const int room = x - a.left - kTextPad + a.scrollX;
   int acc = 0;
   while (p < end) {
     int w = a.widths[static_cast<unsigned char>(a.text[size_t(p)])];
@@ -388,6 +412,24 @@ void SetAreaFont(Gui& gui, TextArea& a, int font) {
   a.rowsShown = a.lineLimit == 1 ? 1 : std::max(1, (a.bottom - a.top - 4) / a.rowHeight);
 }
 
+namespace {
+
+// The scroll bar column of an area of more than one line.
+struct BarGeometry {
+  int x1, x2, trackTop, trackBottom;
+};
+BarGeometry BarOf(const TextArea& a) {
+  const int x1 = a.right - kTextAreaMargin + 6, x2 = a.right - 4;
+  const int arrow = std::min(x2 - x1, std::max(0, (a.bottom - a.top - 6) / 3));
+  return {x1, x2, a.top + 3 + arrow, a.bottom - 3 - arrow};
+}
+ScrollThumb Thumb(const TextArea& a) {
+  const BarGeometry b = BarOf(a);
+  return ScrollThumb::Place(b.trackTop, b.trackBottom - b.trackTop, a.lineCount, a.rowsShown, a.firstLine);
+}
+
+}  // namespace
+
 void DrawTextArea(Gui& gui, const TextArea& a, uint32_t background, bool caretShown) {
   platform::Canvas& cv = gui.canvas;
   const FontDesc& font = gui.fonts[a.font];
@@ -404,7 +446,7 @@ void DrawTextArea(Gui& gui, const TextArea& a, uint32_t background, bool caretSh
     const int start = a.LineStart(n), end = std::max(start, a.LineStart(n + 1));
     std::string_view line = std::string_view(a.text).substr(size_t(start), size_t(end - start));
     const int y = a.top + 2 + r * a.rowHeight;
-    const int x = a.left + kTextPad;
+    const int x = a.left + kTextPad - a.scrollX;
     auto xAt = [&](int off) { return x + cv.TextWidth(font, Visible(line.substr(0, size_t(off - start)))); };
     cv.DrawText(x, y, platform::kTextLeft, kBlack, font, Visible(line));
     const int s = std::max(lo, start), e = std::min(hi, end);
@@ -419,14 +461,70 @@ void DrawTextArea(Gui& gui, const TextArea& a, uint32_t background, bool caretSh
     }
   }
   if (bar) {
-    // Scroll bar: a track with a thumb for the window of lines shown.
-    const int bx1 = a.right - kTextAreaMargin + 6, bx2 = a.right - 4;
-    cv.SetClip(bx1, a.top + 1, bx2, a.bottom - 1);
-    cv.FillRect(bx1, a.top + 3, bx2, a.bottom - 3, kBoxFill);
-    const ScrollThumb t = ScrollThumb::Place(a.top + 3, a.bottom - a.top - 6, a.lineCount, a.rowsShown, a.firstLine);
-    if (t.Scrolls()) cv.FillRect(bx1, t.top, bx2, t.top + t.height, kFrameColour);
+    // Scroll bar: an arrow at each end, a track with a thumb for the window
+    // of lines shown between them.
+    const BarGeometry b = BarOf(a);
+    cv.SetClip(b.x1, a.top + 1, b.x2, a.bottom - 1);
+    cv.FillRect(b.x1, b.trackTop, b.x2, b.trackBottom, kBoxFill);
+    const ScrollThumb t = Thumb(a);
+    if (t.Scrolls()) cv.FillRect(b.x1, t.top, b.x2, t.top + t.height, kFrameColour);
+    const int cx = (b.x1 + b.x2) / 2, half = std::max(2, (b.x2 - b.x1) / 2 - 3);
+    for (int k = 0; k < 2; ++k) {
+      const bool up = k == 0;
+      const int y1 = up ? a.top + 3 : b.trackBottom + 1, y2 = up ? b.trackTop - 1 : a.bottom - 3;
+      cv.FillRect(b.x1, y1, b.x2, y2, kButtonFace);
+      const int mid = (y1 + y2) / 2;
+      for (int i = 0; i <= half; ++i) {
+        const int y = up ? mid - half / 2 + i : mid + half / 2 - i;
+        cv.FillRect(cx - i, y, cx + i + 1, y + 1, kFrameColour);
+      }
+    }
   }
   cv.ClearClip();
+}
+
+bool InTextAreaBar(const TextArea& a, int x, int y) {
+  if (a.lineLimit <= 1) return false;
+  const BarGeometry b = BarOf(a);
+  return x >= b.x1 - 2 && x < a.right && y >= a.top && y < a.bottom;
+}
+
+void TrackTextAreaBar(Gui& gui, TextArea& a, uint32_t background) {
+  platform::InputState& in = gui.Input();
+  const BarGeometry b = BarOf(a);
+  const int y0 = in.mouseY;
+  const ScrollThumb t0 = Thumb(a);
+  enum { kUp, kDown, kThumb, kTrack } part = y0 < b.trackTop ? kUp : y0 >= b.trackBottom ? kDown
+                                             : t0.Contains(y0) ? kThumb : kTrack;
+  const int grab = t0.GrabAt(y0);
+  const int maxFirst = std::max(0, a.lineCount - a.rowsShown);
+  bool first = true;
+  for (;;) {
+    const bool tick = first || (in.timer && in.lastTimer == platform::kTimerRepeat);
+    const int before = a.firstLine;
+    switch (part) {
+      case kUp: if (tick) --a.firstLine; break;
+      case kDown: if (tick) ++a.firstLine; break;
+      case kThumb: a.firstLine = Thumb(a).PositionFor(in.mouseY, grab); break;
+      case kTrack: {
+        // Pages towards the pointer until the thumb reaches it.
+        const ScrollThumb t = Thumb(a);
+        if (tick && !t.Contains(in.mouseY)) a.firstLine += in.mouseY < t.top ? -a.rowsShown : a.rowsShown;
+        break;
+      }
+    }
+    a.firstLine = std::clamp(a.firstLine, 0, maxFirst);
+    if (first || a.firstLine != before) {
+      DrawTextArea(gui, a, background, true);
+      gui.ShowBuffer(a.left, a.top, a.right - a.left, a.bottom - a.top);
+    }
+    first = false;
+    if (in.released || in.heldButton == 0 || gui.ctx.Quitting()) break;
+    if (!gui.window.TimerRunning(platform::kTimerRepeat)) gui.window.SetTimer(platform::kTimerRepeat, 40);
+    if (!gui.window.Pump(true)) break;
+  }
+  gui.window.KillTimer(platform::kTimerRepeat);
+  gui.ForgetPress();
 }
 
 void TrackTextAreaMouse(Gui& gui, TextArea& a, uint32_t background) {

@@ -33,11 +33,15 @@ inline constexpr const char* kNoBlockMarked = "No Block Marked";
 inline constexpr int kKindTextArea = 30;
 // Pixels of the area's width that lines never use (the scroll bar column).
 inline constexpr int kTextAreaMargin = 26;
+// Timer of the caret's blink, and its half period.
+inline constexpr int kTimerCaretBlink = 402;
+inline constexpr int kCaretBlinkMs = 530;
 
 struct TextArea {
   int left = 0, top = 0, right = 0, bottom = 0;
   int rowsShown = 1;
   int firstLine = 0;
+  int scrollX = 0;  // one-line areas: pixels of the line scrolled off at the left
   int lineCount = 0;
   int caret = 0;
   bool focus = false;
@@ -124,5 +128,13 @@ void DrawTextArea(Gui& gui, const TextArea& a, uint32_t background, bool caretSh
 // pointer until the button comes up, scrolling a line at a time while the
 // pointer is above or below the area. The area is repainted as it goes.
 void TrackTextAreaMouse(Gui& gui, TextArea& a, uint32_t background);
+// True when a client point lies in the area's scroll bar column (areas of
+// more than one line).
+bool InTextAreaBar(const TextArea& a, int x, int y);
+// A press of the left button in that column: the arrows scroll a line per
+// press and per repeat tick while held, the track pages towards the
+// pointer, the thumb follows the pointer until the button comes up. The
+// area is repainted as it goes.
+void TrackTextAreaBar(Gui& gui, TextArea& a, uint32_t background);
 
 }  // namespace pantrela::widgets

@@ -129,7 +129,9 @@ class TextAreaInput : public GuiTest {
   }
   void Feed() {
     while (gui.window.Pump(false)) {
-      if (gui.Input().pressed && gui.Input().heldButton == 1) TrackTextAreaMouse(gui, a, kWhite);
+      const platform::InputState& in = gui.Input();
+      if (in.pressed && in.heldButton == 1 && InTextAreaBar(a, in.mouseX, in.mouseY)) TrackTextAreaBar(gui, a, kWhite);
+      else if (in.pressed && in.heldButton == 1) TrackTextAreaMouse(gui, a, kWhite);
       else TextAreaKey(a, gui.Input(), said);
     }
     SDL_SetModState(KMOD_NONE);
@@ -286,6 +288,75 @@ TEST_F(TextAreaInput, MouseSelectsAndScrollsWhileDraggedBelow) {
   EXPECT_GT(a.firstLine, 0);
   EXPECT_GE(LineOfCaret(a).line, rows);
   EXPECT_EQ(a.Selected().substr(0, 6), "line 1");
+}
+
+// The bar column: an arrow scrolls a line per press and keeps going while
+// held; the thumb follows the pointer; the text is not touched.
+TEST_F(TextAreaInput, ScrollBarArrowsAndThumb) {
+  std::string text;
+  for (int i = 0; i < 60; ++i) text += "line " + std::to_string(i) + "\r";
+  Area(text);
+  const int barX = a.right - 12, maxFirst = a.lineCount - a.rowsShown;
+  ASSERT_GT(maxFirst, 10);
+  EXPECT_FALSE(InTextAreaBar(a, a.left + 20, a.top + 20));
+
+  PushClick(barX, a.bottom - 6);  // the down arrow, clicked
+  Feed();
+  EXPECT_EQ(a.firstLine, 1);
+
+  PushMove(barX, a.bottom - 6);  // held for a while: repeats
+  PushButton(true, barX, a.bottom - 6);
+  SDL_TimerID up = SDL_AddTimer(
+      300,
+      [](Uint32, void* p) -> Uint32 {
+        const TextArea& t = *static_cast<const TextArea*>(p);
+        PushButton(false, t.right - 12, t.bottom - 6);
+        return 0;
+      },
+      &a);
+  Feed();
+  SDL_RemoveTimer(up);
+  EXPECT_GT(a.firstLine, 3);
+
+  PushClick(barX, a.top + 6);  // the up arrow
+  const int held = a.firstLine;
+  Feed();
+  EXPECT_EQ(a.firstLine, held - 1);
+
+  // The thumb dragged to the bottom of the track shows the last lines.
+  a.firstLine = 0;
+  const int thumbY = a.top + 30;
+  PushMove(barX, thumbY);
+  PushButton(true, barX, thumbY);
+  PushMove(barX, a.bottom + 40);
+  PushButton(false, barX, a.bottom + 40);
+  Feed();
+  EXPECT_EQ(a.firstLine, maxFirst);
+  EXPECT_EQ(a.text, text);
+  EXPECT_EQ(a.caret, 0);
+}
+
+// The one-line title scrolls sideways to keep the caret in view, and a click
+// lands on the character under the pointer in the scrolled line.
+TEST_F(TextAreaInput, TheTitleScrollsSidewaysWithTheCaret) {
+  Area("", true);
+  const std::string title(79, 'W');
+  InsertText(a, title);
+  EXPECT_EQ(a.length(), 79);
+  EXPECT_GT(a.scrollX, 0);
+  int caretX = 0;
+  for (int i = 0; i < a.caret; ++i) caretX += a.widths['W'];
+  EXPECT_LE(caretX - a.scrollX, a.right - a.left);
+  EXPECT_GE(caretX - a.scrollX, 0);
+  const int offset = OffsetAt(a, a.left + 4 + 2 * a.widths['W'] + 1, a.top + 5);
+  EXPECT_NEAR(offset, (a.scrollX + 2 * a.widths['W']) / a.widths['W'], 1);
+  MoveCaret(a, 0, false);
+  EXPECT_EQ(a.scrollX, 0);
+  MoveCaret(a, 79, false);
+  EXPECT_GT(a.scrollX, 0);
+  a.text.clear();
+  MoveCaret(a, 0, false);
+  EXPECT_EQ(a.scrollX, 0);
 }
 
 }  // namespace
