@@ -1,7 +1,8 @@
 // Shows the recipe view of the recipe titled TITLE (import one with a photo
 // first: pantrela-cli import, set-photo), an information text, the editor
 // with a selection and its context menu open, and the view of an empty
-// chapter, grabbing the screen at each (run it under Xvfb).
+// chapter, and the export's save form and FTP form opened from the view,
+// grabbing the screen at each (run it under Xvfb).
 // Usage: view_shots DATA_FOLDER TITLE OUTPUT_PREFIX
 #include <SDL2/SDL.h>
 
@@ -91,6 +92,20 @@ int main(int argc, char** argv) {
       [&] { PushKey(SDLK_ESCAPE); },
       [&] { PushKey(SDLK_ESCAPE); },
       [&] { PushClick(centre(159, false), centre(159, true)); },  // Cancel
+      [&] { PushKey(SDLK_RETURN); },
+      // "Export>" on the view: to a file (the save form), then to a tablet
+      // (the FTP form).
+      [&] { select(title); PushKey(SDLK_RETURN); },
+      [&] { PushClick(centre(ui::kIdViewExport, false), centre(ui::kIdViewExport, true)); },
+      [&] { PushKey(SDLK_DOWN); PushKey(SDLK_RETURN); },
+      [&] { PushClick(centre(widgets::kIdButtonBase, false), centre(widgets::kIdButtonBase, true)); },
+      [&] { grab("export-save"); },
+      [&] { PushKey(SDLK_ESCAPE); },
+      [&] { PushClick(centre(ui::kIdViewExport, false), centre(ui::kIdViewExport, true)); },
+      [&] { for (int i = 0; i < 4; ++i) PushKey(SDLK_DOWN); PushKey(SDLK_RETURN); },
+      [&] { PushClick(centre(widgets::kIdButtonBase, false), centre(widgets::kIdButtonBase, true)); },
+      [&] { grab("export-ftp"); },
+      [&] { PushKey(SDLK_ESCAPE); },
       [&] { PushKey(SDLK_RETURN); },
       [&] { db.ChooseChapter(empty); db.BuildRecipeList(); PushClick(centre(4, false), centre(4, true)); },
       [&] { grab("empty"); },
