@@ -35,7 +35,7 @@ int GroceryScreen::RowAt(int y) const {
   return row < int(list_.rows.size()) ? row : -1;
 }
 
-std::string GroceryScreen::CountText() const { return Format(double(list_.itemCount), "#,") + " Items"; }
+std::string GroceryScreen::CountText() const { return Thousands(list_.itemCount) + " Items"; }
 
 std::string GroceryScreen::TotalText() const {
   return "Shopping List Total: $" + Format(double(list_.total) / 100.0, "0,.00");
@@ -257,12 +257,13 @@ void GroceryScreen::Dispatch(int id) {
   Gui& g = s_.gui;
   platform::InputState& in = g.Input();
   if (holding_ != 0) {
-    if (in.heldButton == 0) {
+    // A held row button repeats on the screen timer until it is let go.
+    if (in.released || in.heldButton == 0) {
       holding_ = 0;
     } else if (in.timer) {
       Quantity(holding_);
+      return;
     }
-    if (id == 0) return;
   }
   if (in.wheelSteps) {
     const int n = int(list_.rows.size());
