@@ -7,7 +7,9 @@
 #include "app/cli.h"
 #include "foundation/codepage.h"
 #include "foundation/numtext.h"
+#include "foundation/file.h"
 #include "grocery/grocery.h"
+#include "grocery/grocery_export.h"
 
 namespace pantrela::cli {
 namespace {
@@ -225,6 +227,26 @@ int Grocery(Session& s, const std::vector<std::string>& args) {
     std::fprintf(stderr, "pantrela-cli: no such store and location\n");
     return kFailed;
   }
+  if (verb == "export") {
+    const Options o = Parse(args, 1, {"--format", "-o"});
+    if (o.bad || !o.words.empty() || !o.Get("--format") || !o.Get("-o")) return kUsage;
+    const char* names[grocery::kFormatCount] = {"text", "csv", "splashshopper", "grocery-gadget", "mobi", "html"};
+    int format = -1;
+    for (int f = 0; f < grocery::kFormatCount; ++f)
+      if (*o.Get("--format") == names[f]) format = f;
+    if (format < 0) return kUsage;
+    // The list walks the items grouped by store and location; the file
+    // itself is left in the user's order.
+    const ByteImage byLocation(grocery::SortedFile(list.image, grocery::kByLocation));
+    const std::string bytes = grocery::ExportBytes(byLocation, format, grocery::ExportInfoNow(list.total));
+    const std::string& target = *o.Get("-o");
+    if (target == "-") return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() ? kOk : kFailed;
+    if (!WriteFileAtomic(target, bytes)) {
+      std::fprintf(stderr, "pantrela-cli: could not write \"%s\"\n", target.c_str());
+      return kFailed;
+    }
+    return kOk;
+  }
   return kUsage;
 }
 
@@ -235,7 +257,8 @@ PANTRELA_CLI_COMMAND("grocery",
                      "[--location L] [--price P] [--quantity N] | edit NAME [--in-store S] [--name N] [--store S] "
                      "[--location L] [--price P] [--quantity N] | remove NAME [--store S] | set-quantity NAME N "
                      "[--store S] | check NAME | uncheck NAME | new-list | sort location|name|quantity|price | "
-                     "rename-location [--store S] --location L [--new-store S] [--new-location L]",
+                     "rename-location [--store S] --location L [--new-store S] [--new-location L] | export --format "
+                     "text|csv|splashshopper|grocery-gadget|mobi|html -o FILE|-",
                      Grocery);
 
 }  // namespace pantrela::cli

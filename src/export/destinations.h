@@ -49,8 +49,8 @@ void EmptyExportScratch(const FileTable& files);
 // A new, empty folder inside it (ending with '/'), "" when none can be made.
 std::string NewExportScratchFolder(const FileTable& files);
 
-// Where the save-file form opens when no export folder is remembered: the
-// documents folder, else the home folder, else the root.
+// Where a file export starts when no folder is remembered: the documents
+// folder, else the home folder, else "/".
 std::string DefaultExportFolder();
 
 struct ExportSession {

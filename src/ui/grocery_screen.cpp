@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "foundation/numtext.h"
+#include "grocery/grocery_export.h"
 #include "ui/screens.h"
 #include "widgets/list_widgets.h"
 
@@ -226,10 +227,10 @@ void GroceryScreen::Print() {
 }
 
 void GroceryScreen::Export() {
-  if (list_.image.empty()) {
-    s_.dialogs.Message("Grocery Buffer is Empty", "OK");
-    return;
-  }
+  const Control* b = s_.gui.ById(kIdGroceryExport);
+  const platform::InputState& in = s_.gui.Input();
+  SystemExportServices services;
+  grocery::GroceryExportCommand(list_, services, b ? b->x1 : in.mouseX, b ? b->y2 : in.mouseY);
 }
 
 // A press in the list: the row buttons change the quantity (and repeat while

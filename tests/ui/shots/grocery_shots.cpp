@@ -1,6 +1,7 @@
 // Shows the grocery screen over a data folder that holds a grocery file: All
 // Items with headings, the shopping list after a few "+" presses, the
-// search results, the edit form, and the edit form after a window resize,
+// search results, the edit form, the edit form after a window resize and
+// the export menu,
 // grabbing the screen at each (run it under Xvfb).
 // Usage: grocery_shots DATA_FOLDER OUTPUT_PREFIX
 #include <SDL2/SDL.h>
@@ -75,6 +76,9 @@ int main(int argc, char** argv) {
       [&] { PushClick(centre(ui::kIdGroceryColPrice, false), centre(ui::kIdGroceryColPrice, true)); },
       [&] { grab("by_price"); },
       [&] { PushClick(centre(ui::kIdGroceryColLocation, false), centre(ui::kIdGroceryColLocation, true)); },
+      [&] { PushClick(centre(ui::kIdGroceryExport, false), centre(ui::kIdGroceryExport, true)); },
+      [&] { grab("export_menu"); },
+      [&] { PushKey(SDLK_ESCAPE); },
   };
   s.gui.idleHook = [&] { RunNextStep(steps); };
   program.Run();
