@@ -1,4 +1,5 @@
 #include "ui/screens.h"
+#include "ui/grocery_screen.h"
 #include "ui/recipe_view.h"
 
 #include <SDL2/SDL.h>
@@ -70,7 +71,8 @@ std::string HandOverText(const std::vector<std::string>& files) {
 
 Screens::Screens(AppContext& context, Collection& coll)
     : ctx(context), collection(coll), gui(context), dialogs(gui), vendor(VendorAddressesFromEnvironment()),
-      index(*this) {
+      calendar(context), index(*this) {
+  collection.SetMealPlanSource(&calendar);
   openAddress = [this](const std::string& address) { OpenWebAddress(ctx, address); };
   openMail = [this](const std::string& to, const std::string& subject) {
     std::string mailer = platform::FindExecutable("xdg-email");
@@ -79,7 +81,7 @@ Screens::Screens(AppContext& context, Collection& coll)
   };
 }
 
-Screens::~Screens() = default;
+Screens::~Screens() { collection.SetMealPlanSource(nullptr); }
 
 int Screens::StartScreenTimer() {
   // The id is the tick count, kept clear of the fixed timer ids.
@@ -129,6 +131,8 @@ void Screens::RunLoop() {
         break;
       }
       case kScreenGrocery:
+        GroceryScreen(*this).Run();
+        break;
       case kScreenMeals:
       case kScreenOptions:
         RunPlaceholder();

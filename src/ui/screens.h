@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/events.h"
 #include "database/collection.h"
 #include "database/search.h"
 #include "foundation/context.h"
@@ -92,6 +93,10 @@ class IndexScreen {
 
   // Menus and commands.
   void ChapterMenu(int x, int y);
+  // "Recipes>": the recipe menu at (x, y).
+  void RecipeMenu(int x, int y);
+  // "Delete" and the Delete key: the checked recipes, after a question.
+  void DeleteSelected();
   void Find();
   void Import();
   // "Export>": the destination menu under the button for the ticked recipes.
@@ -150,6 +155,13 @@ class IndexScreen {
   void PaintList(int index, bool chapters);
   void PaintScrollBar(int index);
   void ProcessHandOverText(const std::string& text);
+  // The recipe menu's commands, given where the menu opened.
+  void AddSelectedToMeals(int x, int y);
+  void CopyRecipes(int x, int y);
+  void DeleteSelectedAt(int x, int y);
+  void EditCurrentAt(int x, int y);
+  void MoveRecipes(int x, int y);
+  void LocateDuplicates(int x, int y);
 
   Screens& s_;
   // The values of the search form, kept between searches.
@@ -176,6 +188,9 @@ class Screens {
   widgets::Gui gui;
   widgets::WindowDialogs dialogs;
   VendorAddresses vendor;
+  // The meal calendar's events; the collection's "Recipes Selected For
+  // Meals" reads them.
+  MealCalendar calendar;
   IndexScreen index;
   // The recipe view while it is the screen on show, else null.
   RecipeView* recipeView = nullptr;
