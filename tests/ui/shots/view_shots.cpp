@@ -103,7 +103,8 @@ int main(int argc, char** argv) {
       [&] { PushKey(SDLK_ESCAPE); },
       [&] { PushClick(centre(ui::kIdViewExport, false), centre(ui::kIdViewExport, true)); },
       [&] { for (int i = 0; i < 4; ++i) PushKey(SDLK_DOWN); PushKey(SDLK_RETURN); },
-      [&] { PushClick(centre(widgets::kIdButtonBase, false), centre(widgets::kIdButtonBase, true)); },
+      [&] { PushClick(centre(widgets::kIdButtonBase, false), centre(widgets::kIdButtonBase, true)); },  // MOBI
+      [&] { PushClick(centre(widgets::kIdButtonBase, false), centre(widgets::kIdButtonBase, true)); },  // book title
       [&] { grab("export-ftp"); },
       [&] { PushKey(SDLK_ESCAPE); },
       [&] { PushKey(SDLK_RETURN); },
