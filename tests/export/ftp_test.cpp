@@ -139,7 +139,7 @@ class FtpUploadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ctx.SetFolders(dir.path(), dir.path());
-    ctx.dialogs = &dialogs;
+    ctx.SetDialogs(&dialogs);
   }
   // Starts pyftpdlib on a free loopback port, serving `root` to user u / pw.
   int StartServer() {
