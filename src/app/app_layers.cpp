@@ -29,10 +29,21 @@
 #ifdef PANTRELA_HAVE_UPDATES
 #include "updates/news.h"
 #endif
+#ifdef PANTRELA_HAVE_GROCERY
+#include "grocery/grocery.h"
+#endif
 
 namespace pantrela {
 
 void AddLayerSteps(Application& app) {
+#ifdef PANTRELA_HAVE_GROCERY
+  // The previous generation's grocery file becomes the current one when
+  // only the old file is there (before the seeds are copied).
+  app.AddStep(Stage::Upgrade, "Grocery upgrade", [](Application& a) {
+    grocery::UpgradeGroceryFile(a.ctx);
+    return true;
+  });
+#endif
 #ifdef PANTRELA_HAVE_EXPORT
   // Attachments handed to the mail program in the last run are no longer
   // needed; those of this run go at shut-down. (Only one copy of the program

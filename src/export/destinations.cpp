@@ -132,13 +132,14 @@ void ReportFailure(ExportSession& s, const std::string& name, int error) {
 
 ExportJob JobOf(ExportSession& s) { return ExportJob{s.collection, s.dialogs, ExportStyleOf(s.ctx)}; }
 
+
+}  // namespace
+
 std::string DefaultExportFolder() {
   std::string f = platform::SpecialFolderPath(platform::SpecialFolder::Documents);
   if (f.empty()) f = platform::SpecialFolderPath(platform::SpecialFolder::Home);
   return f.empty() ? std::string("/") : f;
 }
-
-}  // namespace
 
 void ExportCommand(ExportSession& s, int x, int y, int width) {
   int ticked = 0;

@@ -49,6 +49,10 @@ void EmptyExportScratch(const FileTable& files);
 // A new, empty folder inside it (ending with '/'), "" when none can be made.
 std::string NewExportScratchFolder(const FileTable& files);
 
+// Where a file export starts when no folder is remembered: the documents
+// folder, else the home folder, else "/".
+std::string DefaultExportFolder();
+
 struct ExportSession {
   AppContext& ctx;
   Collection& collection;

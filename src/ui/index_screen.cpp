@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "database/recipe_ops.h"
 #include "export/destinations.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
@@ -438,8 +439,15 @@ bool IndexScreen::RunControl(int id) {
       if (choice == 0 || choice == 1) AddRecord(s_, choice);
       return true;
     }
+    case kIdRecipesMenu: {
+      const Control* b = s_.gui.ById(kIdRecipesMenu);
+      const InputState& in = s_.gui.Input();
+      RecipeMenu(b ? b->x1 : in.mouseX, b ? b->y2 : in.mouseY);
+      return true;
+    }
+    case kIdDelete: DeleteSelected(); return true;
     // Commands whose screens do not exist yet: drawn, doing nothing.
-    case kIdRecipesMenu: case kIdPrint: case kIdNewMeal: case kIdDelete:
+    case kIdPrint: case kIdNewMeal:
     case kIdWebImport:
       return true;
     default: return false;
@@ -453,6 +461,7 @@ bool IndexScreen::RunKey() {
   switch (in.virtualKey) {
     case platform::kVkF3: Find(); return true;
     case platform::kVkF7: CleanUp(); return true;
+    case platform::kVkDelete: DeleteSelected(); return true;
     case platform::kVkLeft: MoveChapter(-1); return true;
     case platform::kVkRight: MoveChapter(1); return true;
     default: break;
@@ -500,7 +509,15 @@ void IndexScreen::PressInList(bool chapters) {
   drag_.wasCurrent = L.current;
   drag_.startRow = row;
   auto checkable = [&](int r) { return !chapters || db.Entry(L.entries[size_t(r)]).chapterKey() > kReservedKeyMax; };
-  if (in.heldButton == 1 && in.mouseX < Box(chapters).x1 + kCheckColumn) {
+  if (!chapters && in.heldButton == 2) {
+    // A right click opens the recipe menu on release: on a checked recipe
+    // the checks stay as they are, another recipe becomes the only one.
+    L.current = row;
+    if (!db.IsChecked(L.entries[size_t(row)])) {
+      for (uint32_t e : L.entries) db.SetChecked(e, false);
+      db.SetChecked(L.entries[size_t(row)], true);
+    }
+  } else if (in.heldButton == 1 && in.mouseX < Box(chapters).x1 + kCheckColumn) {
     drag_.mode = ListDrag::kCheckColumn;
     uint32_t e = L.entries[size_t(row)];
     drag_.newState = !db.IsChecked(e);
@@ -557,7 +574,7 @@ void IndexScreen::DragInList() {
   const bool chapters = drag_.chapters;
   const ListBox& box = Box(chapters);
   ListModel& L = List(chapters);
-  if (L.entries.empty()) return;
+  if (L.entries.empty() || (!chapters && drag_.button == 2)) return;
   const bool tick = in.timer && in.lastTimer == kTimerAutoScroll;
   int row;
   if (in.mouseY < box.y1 || in.mouseY >= box.y2) {
@@ -589,6 +606,10 @@ void IndexScreen::ReleaseInList() {
       Paint();
       ChapterMenu(in.mouseX, in.mouseY);
     }
+  } else if (d.button == 2) {
+    Layout();
+    Paint();
+    RecipeMenu(in.mouseX, in.mouseY);
   } else if (d.button == 1 && d.mode == ListDrag::kPlain && !d.moved && d.startRow == d.wasCurrent) {
     // A second click on the current recipe opens it.
     OpenCurrentRecipe();
@@ -684,6 +705,42 @@ void IndexScreen::ChapterMenu(int x, int y) {
   }
   ListModel& R = List(false);
   R.itemHeight = itemHeight();
+  ClampScroll(false);
+}
+
+// The recipe menu. Each entry is a caption and its command, in menu order.
+void IndexScreen::RecipeMenu(int x, int y) {
+  struct Entry {
+    const char* caption;
+    void (IndexScreen::*run)(int x, int y);
+  };
+  static const Entry kEntries[] = {
+      {"Add selected recipes to meal calendar", &IndexScreen::AddSelectedToMeals},
+      {"Copy recipes to another chapter", &IndexScreen::CopyRecipes},
+      {"Delete selected recipes", &IndexScreen::DeleteSelectedAt},
+      {"Edit current recipe", &IndexScreen::EditCurrentAt},
+      {"Move recipes to another chapter", &IndexScreen::MoveRecipes},
+      {"Locate duplicate recipes", &IndexScreen::LocateDuplicates},
+  };
+  std::vector<std::string> captions;
+  for (const Entry& e : kEntries) captions.emplace_back(e.caption);
+  const int choice = s_.dialogs.PopupList(x, y, 300, captions);
+  if (choice < 0 || choice >= int(std::size(kEntries))) return;
+  (this->*kEntries[choice].run)(x, y);
+  ClampScroll(false);
+}
+
+// The meal calendar adds the checked recipes here once it exists.
+void IndexScreen::AddSelectedToMeals(int, int) {}
+
+void IndexScreen::CopyRecipes(int x, int y) { CopyOrMoveCommand(s_.collection, false, x, y); }
+void IndexScreen::MoveRecipes(int x, int y) { CopyOrMoveCommand(s_.collection, true, x, y); }
+void IndexScreen::DeleteSelectedAt(int, int) { DeleteSelected(); }
+void IndexScreen::EditCurrentAt(int, int) { EditCurrentRecipe(s_); }
+void IndexScreen::LocateDuplicates(int, int) {}
+
+void IndexScreen::DeleteSelected() {
+  DeleteSelectedCommand(s_.collection);
   ClampScroll(false);
 }
 

@@ -303,8 +303,9 @@ void RecipeView::Hover() {
 
 void RecipeView::Click() {
   if (hint_.empty()) return;
-  // The grocery screen picks the word up when it opens.
+  // The grocery screen picks the word up when it opens and searches it.
   s_.ctx.grocerySearchWord = GrocerySearchWord(hint_);
+  if (!s_.ctx.grocerySearchWord.empty()) s_.ctx.screen = kScreenGrocery;
 }
 
 void RecipeView::Step(int delta) {

@@ -1,4 +1,5 @@
 #include "ui/screens.h"
+#include "ui/grocery_screen.h"
 #include "ui/recipe_view.h"
 
 #include <SDL2/SDL.h>
@@ -125,6 +126,8 @@ void Screens::RunLoop() {
         RecipeView(*this).Run();
         break;
       case kScreenGrocery:
+        GroceryScreen(*this).Run();
+        break;
       case kScreenMeals:
       case kScreenOptions:
         RunPlaceholder();

@@ -90,6 +90,10 @@ class IndexScreen {
 
   // Menus and commands.
   void ChapterMenu(int x, int y);
+  // "Recipes>": the recipe menu at (x, y).
+  void RecipeMenu(int x, int y);
+  // "Delete" and the Delete key: the checked recipes, after a question.
+  void DeleteSelected();
   void Find();
   void Import();
   // "Export>": the destination menu under the button for the ticked recipes.
@@ -148,6 +152,13 @@ class IndexScreen {
   void PaintList(int index, bool chapters);
   void PaintScrollBar(int index);
   void ProcessHandOverText(const std::string& text);
+  // The recipe menu's commands, given where the menu opened.
+  void AddSelectedToMeals(int x, int y);
+  void CopyRecipes(int x, int y);
+  void DeleteSelectedAt(int x, int y);
+  void EditCurrentAt(int x, int y);
+  void MoveRecipes(int x, int y);
+  void LocateDuplicates(int x, int y);
 
   Screens& s_;
   // The values of the search form, kept between searches.
