@@ -7,6 +7,7 @@
 
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 #include "ingredients/ingredient_line.h"
 #include "ingredients/text_ops.h"
 
@@ -306,15 +307,12 @@ bool GroceryList::SaveImage() {
 }
 
 bool GroceryList::SortAndSave(int order) {
-  Dialogs* d = ctx_.dialogs;
-  if (d) {
-    d->ProgressOpen();
-    d->ProgressUpdate("Sorting Groceries", "", 0, 1);
-  }
+  ProgressScope progress(ctx_);
+  progress.Update("Sorting Groceries", "", 0, 1);
   std::string bytes = SortedFile(image, order);
-  if (d) d->ProgressUpdate("Saving Grocery Data", "", 1, 1);
+  progress.Update("Saving Grocery Data", "", 1, 1);
   const bool ok = WriteFile(bytes);
-  if (d) d->ProgressClose();
+  progress.Close();
   if (!ok) return false;
   image = ByteImage(bytes);
   BuildRows();
@@ -469,7 +467,7 @@ void GroceryList::SelectRow(int row) {
 // ---- Forms ----
 
 void GroceryList::EditItem(bool isNew) {
-  Dialogs& d = *ctx_.dialogs;
+  Dialogs& d = ctx_.dialogs();
   if (!isNew && rows.empty()) {
     d.Message("There are no grocery items", "OK", 1);
     return;
@@ -518,7 +516,7 @@ void GroceryList::EditLocation() {
   fields[0].text = heading.store;
   fields[1].text = heading.location;
   fields[0].maxChars = fields[1].maxChars = 39;
-  if (ctx_.dialogs->Form("Edit Location|All items in this group will use the new location", "Store|Location", 1,
+  if (ctx_.dialogs().Form("Edit Location|All items in this group will use the new location", "Store|Location", 1,
                          "OK|Cancel", 139, fields) != 1)
     return;
   fields.resize(2);
@@ -526,7 +524,7 @@ void GroceryList::EditLocation() {
 }
 
 void GroceryList::DeleteRow() {
-  Dialogs& d = *ctx_.dialogs;
+  Dialogs& d = ctx_.dialogs();
   if (rows.empty()) {
     d.Message("There are no grocery items", "OK", 1);
     return;
@@ -541,12 +539,12 @@ void GroceryList::DeleteRow() {
 }
 
 void GroceryList::AskNewList() {
-  if (ctx_.dialogs->Message("Are you sure you want to|start a new shopping list?", "OK|Cancel", 1) == 1) NewList();
+  if (ctx_.dialogs().Message("Are you sure you want to|start a new shopping list?", "OK|Cancel", 1) == 1) NewList();
 }
 
 void GroceryList::AskFind() {
   std::vector<FormField> fields(1);
-  if (ctx_.dialogs->Form("Find", "", 1, "OK|Cancel", 40, fields) != 1) return;
+  if (ctx_.dialogs().Form("Find", "", 1, "OK|Cancel", 40, fields) != 1) return;
   fields.resize(1);
   Search(fields[0].text);
 }

@@ -6,6 +6,7 @@
 #include "export/mobi.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 #include "foundation/shell.h"
 #include "foundation/vendor.h"
 #include "ingredients/text_ops.h"
@@ -212,17 +213,19 @@ std::string ExportBytes(const ByteImage& image, int format, const ExportInfo& in
 bool WriteGroceryExport(GroceryList& list, const std::string& folder, const std::string& name, int format,
                         std::string* written) {
   AppContext& ctx = list.ctx();
-  Dialogs& d = *ctx.dialogs;
+  Dialogs& d = ctx.dialogs();
   const std::string file = GroceryFileName(name, format);
   const std::string path = folder + file;
   if (Exists(path) &&
       d.Message(FileNameForDisplay(file) + " already exists.|Do you want to overwrite it?", "OK|Cancel", 1) != 1)
     return false;
-  d.ProgressOpen();
-  d.ProgressUpdate("Exporting Grocery List", "", 0, 1);
-  const std::string bytes = ExportBytes(list.image, format, ExportInfoNow(list.total));
-  d.ProgressUpdate("Exporting Grocery List", "", 1, 1);
-  d.ProgressClose();
+  std::string bytes;
+  {
+    ProgressScope progress(ctx);
+    progress.Update("Exporting Grocery List", "", 0, 1);
+    bytes = ExportBytes(list.image, format, ExportInfoNow(list.total));
+    progress.Update("Exporting Grocery List", "", 1, 1);
+  }
   if (!WriteFileAtomic(path, bytes)) {
     const int err = errno;
     d.Message(FileNameForDisplay(file) + " could not be written.||" + SystemErrorText(err) +
@@ -237,7 +240,7 @@ bool WriteGroceryExport(GroceryList& list, const std::string& folder, const std:
 
 void ExportToDestination(GroceryList& list, ExportServices& services, int entry) {
   AppContext& ctx = list.ctx();
-  Dialogs& d = *ctx.dialogs;
+  Dialogs& d = ctx.dialogs();
   if (entry == 2) {
     int selected = std::clamp(ctx.settings.grocery_format, 0, kFormatCount - 1);
     std::vector<std::string> formats;
@@ -306,10 +309,10 @@ void ExportToDestination(GroceryList& list, ExportServices& services, int entry)
 void GroceryExportCommand(GroceryList& list, ExportServices& services, int x, int y) {
   AppContext& ctx = list.ctx();
   if (list.image.empty()) {
-    ctx.dialogs->Message("Grocery Buffer is Empty", "OK", 1);
+    ctx.dialogs().Message("Grocery Buffer is Empty", "OK", 1);
     return;
   }
-  const int entry = ctx.dialogs->PopupList(x, y, 340, std::vector<std::string>(kExportMenu, kExportMenu + 5));
+  const int entry = ctx.dialogs().PopupList(x, y, 340, std::vector<std::string>(kExportMenu, kExportMenu + 5));
   if (entry < 0 || entry > 4) return;
   const int view = list.view;
   list.SortAndSave(kByLocation);
