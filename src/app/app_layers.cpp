@@ -10,7 +10,9 @@
 //   Upgrade   database, grocery and calendar: takeover and upgrades
 //   Database  database: load and verify the master index, chapter and recipe
 //             lists (the window's own collection, else one for the run, in
-//             app.collection); calendar: meal file and sort index
+//             app.collection); calendar: the upgrade of "event40.dat" (it
+//             matches titles against the master index, so it runs here
+//             rather than with the other upgrades) and the meal file
 //   Ready     web: clipboard listener (program only)
 //   Stopping  web: remove the clipboard listener
 //   Stopped   free the layers' buffers; export: empty the scratch folder
@@ -19,6 +21,9 @@
 
 #ifdef PANTRELA_HAVE_DATABASE
 #include "database/collection.h"
+#endif
+#ifdef PANTRELA_HAVE_CALENDAR
+#include "calendar/events.h"
 #endif
 #ifdef PANTRELA_HAVE_UI
 #include "ui/screens.h"
@@ -86,6 +91,14 @@ void AddLayerSteps(Application& app) {
       a.collection = &p->collection;
       return true;
     });
+#ifdef PANTRELA_HAVE_CALENDAR
+    // The meal calendar after the master index, whose titles an upgrade of
+    // the previous generation's meal file is matched against.
+    app.AddStep(Stage::Database, "Meal calendar", [p](Application&) {
+      if (p->screens) OpenMealCalendar(p->screens->calendar, p->collection);
+      return true;
+    });
+#endif
     app.AddStep(Stage::Stopped, "Window closed", [p](Application&) {
       p->Close();
       return true;
@@ -105,6 +118,14 @@ void AddLayerSteps(Application& app) {
     a.collection = c;
     return true;
   });
+#ifdef PANTRELA_HAVE_CALENDAR
+  auto calendar = std::make_shared<MealCalendar>(app.ctx);
+  app.layerObjects.push_back(calendar);
+  app.AddStep(Stage::Database, "Meal calendar", [c, m = calendar.get()](Application&) {
+    OpenMealCalendar(*m, *c);
+    return true;
+  });
+#endif
 #endif
   (void)app;
 }

@@ -132,7 +132,6 @@ void ReportFailure(ExportSession& s, const std::string& name, int error) {
 
 ExportJob JobOf(ExportSession& s) { return ExportJob{s.collection, s.dialogs, ExportStyleOf(s.ctx)}; }
 
-
 }  // namespace
 
 std::string DefaultExportFolder() {

@@ -51,9 +51,9 @@ int FormatCodeOfCliName(std::string_view name) {
   return -1;
 }
 
-std::string ExportFileName(std::string_view entered, std::string_view ext) {
+std::string ExportFileName(std::string_view entered, std::string_view ext, std::string_view fallback) {
   std::string name(textops::TrimSpaces(entered));
-  if (name.empty()) name = "recipes";
+  if (name.empty()) name = fallback;
   const size_t dot = name.rfind('.');
   if (dot == std::string::npos) return name + "." + std::string(ext);
   return name.substr(0, dot + 1) + std::string(ext);

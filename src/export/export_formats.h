@@ -59,6 +59,7 @@ int FormatCodeOfCliName(std::string_view name);
 // The export file name for what the user typed: spaces trimmed, empty gives
 // "recipes"; without a "." the extension is appended, otherwise everything
 // after the last "." is replaced by it ('menu.old' -> 'menu.txt').
-std::string ExportFileName(std::string_view entered, std::string_view ext);
+// `fallback` is the name used when nothing was typed.
+std::string ExportFileName(std::string_view entered, std::string_view ext, std::string_view fallback = "recipes");
 
 }  // namespace pantrela

@@ -34,4 +34,29 @@ std::string WeekdayName(int y, int m, int d) {
   return names[Weekday(y, m, d)];
 }
 
+bool IsValidDate(int y, int m, int d) { return y >= 1 && y <= 9999 && d >= 1 && d <= DaysInMonth(y, m); }
+
+// The civil-calendar day count of H. Hinnant's days_from_civil.
+int DayNumber(const Ymd& date) {
+  const int y = date.year - (date.month <= 2 ? 1 : 0);
+  const int era = FloorDiv(y, 400);
+  const int yoe = y - era * 400;
+  const int mp = (date.month + 9) % 12;
+  const int doy = (153 * mp + 2) / 5 + date.day - 1;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+Ymd DateOfDayNumber(int days) {
+  const int z = days + 719468;
+  const int era = FloorDiv(z, 146097);
+  const int doe = z - era * 146097;
+  const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int mp = (5 * doy + 2) / 153;
+  const int d = doy - (153 * mp + 2) / 5 + 1;
+  const int m = mp < 10 ? mp + 3 : mp - 9;
+  return {yoe + era * 400 + (m <= 2 ? 1 : 0), m, d};
+}
+
 }  // namespace pantrela

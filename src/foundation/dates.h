@@ -20,5 +20,11 @@ int DaysInMonth(int year, int month);
 // 0 = Sunday.
 int Weekday(int year, int month, int day);
 std::string WeekdayName(int year, int month, int day);
+// True for a date of the calendar (year 1 to 9999, a month and a day that exist).
+bool IsValidDate(int year, int month, int day);
+// Days since 1970-01-01 (negative before it), and back.
+int DayNumber(const Ymd& date);
+Ymd DateOfDayNumber(int days);
+inline Ymd AddDays(const Ymd& date, int days) { return DateOfDayNumber(DayNumber(date) + days); }
 
 }  // namespace pantrela

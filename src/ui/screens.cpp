@@ -71,7 +71,8 @@ std::string HandOverText(const std::vector<std::string>& files) {
 
 Screens::Screens(AppContext& context, Collection& coll)
     : ctx(context), collection(coll), gui(context), dialogs(gui), vendor(VendorAddressesFromEnvironment()),
-      index(*this) {
+      calendar(context), index(*this) {
+  collection.SetMealPlanSource(&calendar);
   openAddress = [this](const std::string& address) { OpenWebAddress(ctx, address); };
   openMail = [this](const std::string& to, const std::string& subject) {
     std::string mailer = platform::FindExecutable("xdg-email");
@@ -80,7 +81,7 @@ Screens::Screens(AppContext& context, Collection& coll)
   };
 }
 
-Screens::~Screens() = default;
+Screens::~Screens() { collection.SetMealPlanSource(nullptr); }
 
 int Screens::StartScreenTimer() {
   // The id is the tick count, kept clear of the fixed timer ids.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/events.h"
 #include "database/collection.h"
 #include "database/search.h"
 #include "foundation/context.h"
@@ -185,6 +186,9 @@ class Screens {
   widgets::Gui gui;
   widgets::WindowDialogs dialogs;
   VendorAddresses vendor;
+  // The meal calendar's events; the collection's "Recipes Selected For
+  // Meals" reads them.
+  MealCalendar calendar;
   IndexScreen index;
   int importFormat = 0;     // chosen import format; not saved, 0 at every start
   int64_t startTick = 0;    // tick count recorded at start-up
