@@ -224,7 +224,9 @@ int GroceryList::Order() const { return std::clamp(ctx_.settings.grocery_sort, 0
 void GroceryList::Load() {
   std::string bytes;
   image = ByteImage();
-  if (ReadWholeFile(ctx_.files.grocery, bytes)) image = ByteImage(bytes);
+  const bool read = ReadWholeFile(ctx_.files.grocery, bytes);
+  if (read) image = ByteImage(bytes);
+  diskMatches_ = read && bytes.size() % kRecordSize == 0;
   BuildRows();
 }
 
@@ -292,7 +294,11 @@ bool GroceryList::IsHeadingRow(int row) const {
 }
 
 bool GroceryList::WriteFile(const std::string& bytes) {
-  if (WriteFileAtomic(ctx_.files.grocery, bytes)) return true;
+  diskMatches_ = false;
+  if (WriteFileAtomic(ctx_.files.grocery, bytes)) {
+    diskMatches_ = true;
+    return true;
+  }
   const int err = errno;
   ReportWriteFailure(ctx_, ctx_.files.grocery, err);
   // What the disk holds is what the list shows.
@@ -397,10 +403,33 @@ bool GroceryList::DeleteLocation(size_t headingOffset) {
   return SortAndSave(Order());
 }
 
+GroceryList::InPlace GroceryList::WriteByteInPlace(size_t offset) {
+  if (!diskMatches_ || !Exists(ctx_.files.grocery)) return InPlace::kNotPossible;
+  File f = File::Open(OpenMode::Update, ctx_.files.grocery);
+  if (!f.valid() || f.Size() != image.size()) return InPlace::kNotPossible;
+  f.Seek(offset);
+  const std::string old = f.ReadBytes(1);
+  f.Seek(offset);
+  if (f.Write(image.data() + offset, 1) == 1 && f.Sync()) return InPlace::kDone;
+  const int err = f.lastError();
+  // A byte that was written but not synced is put back, so the file keeps
+  // the value the failure report leaves in place.
+  f.Seek(offset);
+  if (old.size() == 1) (void)f.Write(old.data(), 1);
+  f.Close();
+  ReportWriteFailure(ctx_, ctx_.files.grocery, err);
+  Load();
+  return InPlace::kFailed;
+}
+
 bool GroceryList::SetQuantity(size_t offset, int quantity) {
   if (!image.InRange(offset, kRecordSize) || image.Get8(offset + kOffType) != kTypeItem) return false;
   image.Set8(offset + kOffQuantity, uint8_t(std::clamp(quantity, 0, 255)));
-  if (!SaveImage()) return false;
+  // A quantity is one byte: when the file is the image's twin it is written
+  // in place (a single-byte write cannot tear), else the file is rewritten.
+  const InPlace done = WriteByteInPlace(offset + kOffQuantity);
+  if (done == InPlace::kFailed) return false;
+  if (done == InPlace::kNotPossible && !SaveImage()) return false;
   const int keepFirst = first, keepSelected = selected;
   BuildRows();
   first = std::min(keepFirst, std::max(0, int(rows.size()) - 1));

@@ -1,6 +1,8 @@
 #include "grocery/grocery_export.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <mutex>
 
 #include "export/mobi.h"
@@ -94,6 +96,26 @@ std::string GroceryGadget(const ByteImage& image) {
   return out;
 }
 
+// The groups as tables, as the HTML page and the e-book text both write
+// them: a table per group under its heading, one row per item.
+std::string GroupTables(const ByteImage& image, const std::string& tableTag,
+                        const std::function<std::string(const Item&)>& row) {
+  std::string out;
+  bool open = false;
+  WalkList(
+      image,
+      [&](const std::string& heading, bool first) {
+        if (open) out += std::string("</table>") + kCrLf;
+        if (!first) out += "<br>";
+        out += "<b><font color=#0000A0>" + HtmlEscape(heading) + "</font></b><br>" + kCrLf;
+        out += tableTag + kCrLf;
+        open = true;
+      },
+      [&](const Item& it) { out += row(it); });
+  if (open) out += std::string("</table>") + kCrLf;
+  return out;
+}
+
 std::string Html(const ByteImage& image, const ExportInfo& info) {
   const std::string host = info.Host();
   std::string out =
@@ -103,26 +125,17 @@ std::string Html(const ByteImage& image, const ExportInfo& info) {
   out += std::string("<br><br>") + kProgramName + " Recipe Software<br>";
   out += "<a href=\"http://" + host + "\">" + host + "</a></center>";
   out += std::string("<div style=\"width: 96%; margin-left: auto; margin-right: auto;\">") + kCrLf;
-  bool open = false;
   const std::string cell = "padding-left: 10px; border: solid 1px #000000;";
-  WalkList(
-      image,
-      [&](const std::string& heading, bool first) {
-        if (open) out += std::string("</table>") + kCrLf;
-        if (!first) out += "<br>";
-        out += "<b><font color=#0000A0>" + HtmlEscape(heading) + "</font></b><br>" + kCrLf;
-        out += std::string("<table style=\"border: solid 1px #000000; font: normal 24pt Arial, sans-serif; "
-                           "border-collapse: collapse; width: 100%;\"> ") +
-               kCrLf;
-        open = true;
-      },
-      [&](const Item& it) {
-        out += "<tr><td width=10% style=\"" + cell + "\">" + Fmt(it.quantity) + "</td><td width=75% style=\"" + cell +
-               "\">" + HtmlEscape(it.name) +
-               "</td><td width=15% style=\"padding-right: 10px; border: solid 1px #000000; text-align: right;\">" +
-               PriceText(it.price) + "</td></tr>";
-      });
-  if (open) out += std::string("</table>") + kCrLf;
+  out += GroupTables(image,
+                     "<table style=\"border: solid 1px #000000; font: normal 24pt Arial, sans-serif; "
+                     "border-collapse: collapse; width: 100%;\"> ",
+                     [&](const Item& it) {
+                       return "<tr><td width=10% style=\"" + cell + "\">" + Fmt(it.quantity) +
+                              "</td><td width=75% style=\"" + cell + "\">" + HtmlEscape(it.name) +
+                              "</td><td width=15% style=\"padding-right: 10px; border: solid 1px #000000; "
+                              "text-align: right;\">" +
+                              PriceText(it.price) + "</td></tr>";
+                     });
   return out + "</div></body></html>";
 }
 
@@ -134,21 +147,10 @@ std::string MobiText(const ByteImage& image, const ExportInfo& info) {
   out += std::string("<br><br><br><br><br><br><center>") + kProgramName + " Recipe Software<br>";
   out += "<a href=\"http://" + host + "\">" + host + "</a></center>";
   out += "<mbp:pagebreak/>";
-  bool open = false;
-  WalkList(
-      image,
-      [&](const std::string& heading, bool first) {
-        if (open) out += std::string("</table>") + kCrLf;
-        if (!first) out += "<br>";
-        out += "<b><font color=#0000A0>" + HtmlEscape(heading) + "</font></b><br>" + kCrLf;
-        out += std::string("<table width=100% border=1>") + kCrLf;
-        open = true;
-      },
-      [&](const Item& it) {
-        out += "<tr><td width=10%>" + Fmt(it.quantity) + "</td><td width=75%>" + HtmlEscape(it.name) +
-               "</td><td width=15%>" + PriceText(it.price) + "</td></tr>";
-      });
-  if (open) out += std::string("</table>") + kCrLf;
+  out += GroupTables(image, "<table width=100% border=1>", [](const Item& it) {
+    return "<tr><td width=10%>" + Fmt(it.quantity) + "</td><td width=75%>" + HtmlEscape(it.name) +
+           "</td><td width=15%>" + PriceText(it.price) + "</td></tr>";
+  });
   return out + "</body></html>";
 }
 
