@@ -45,7 +45,8 @@ struct Setup {
     serverData = TempFolder("cloud-server");
     source.SetFolders(a, a);
     target.SetFolders(b, b);
-    source.dialogs = target.dialogs = &dialogs;
+    source.SetDialogs(&dialogs);
+    target.SetDialogs(&dialogs);
     bench::GenerateCollection(source, g);
     server::Options o;
     o.port = 0;

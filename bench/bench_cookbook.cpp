@@ -22,7 +22,7 @@ using namespace pantrela;
 void BM_PdfCookbook1000With100Photos(benchmark::State& state) {
   AppContext ctx;
   DefaultAnswerDialogs dialogs;
-  ctx.dialogs = &dialogs;
+  ctx.SetDialogs(&dialogs);
   const char* tmp = std::getenv("TMPDIR");
   const std::string folder =
       std::string(tmp && *tmp ? tmp : "/tmp") + "/pantrela-bench-cookbook-" + std::to_string(::getpid()) + "/";

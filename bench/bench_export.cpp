@@ -20,7 +20,7 @@ using namespace pantrela;
 void ExportTenThousand(benchmark::State& state, int code) {
   AppContext ctx;
   DefaultAnswerDialogs dialogs;
-  ctx.dialogs = &dialogs;
+  ctx.SetDialogs(&dialogs);
   bench::UseGeneratedCollection(ctx, 10000);
   Collection collection(ctx);
   OpenCollection(collection);

@@ -114,7 +114,7 @@ int Run(const std::vector<std::string>& args, const std::string& programPath) {
   }
 
   TerminalDialogs dialogs(app.ctx, yes);
-  app.ctx.dialogs = &dialogs;
+  app.ctx.SetDialogs(&dialogs);
   AddLayerSteps(app);
 
   g_quitFlag = &app.ctx.quit;
@@ -142,7 +142,7 @@ int Run(const std::vector<std::string>& args, const std::string& programPath) {
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
   g_quitFlag = nullptr;
-  app.ctx.dialogs = nullptr;
+  app.ctx.SetDialogs(nullptr);
   std::fflush(stdout);
   return rc;
 }

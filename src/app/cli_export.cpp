@@ -92,7 +92,7 @@ int Export(Session& s, const std::vector<std::string>& args) {
       return kFailed;
     }
   SortExportIndex(db, index);
-  ExportJob job{db, *s.ctx.dialogs, ExportStyleOf(s.ctx), &book};
+  ExportJob job{db, s.ctx.dialogs(), ExportStyleOf(s.ctx), &book};
   ExportStatus status;
   int error = 0;
   if (target == "-") {
@@ -147,7 +147,7 @@ int FtpUploadCommand(Session& s, const std::vector<std::string>& args) {
     if (i) settings += ' ';
     settings += *values[i];
   }
-  const FtpResult r = FtpUpload(s.ctx, *s.ctx.dialogs, settings, file);
+  const FtpResult r = FtpUpload(s.ctx, s.ctx.dialogs(), settings, file);
   // "||" (an empty line of the message) becomes one line break.
   std::string text;
   for (size_t i = 0; i < r.text.size(); ++i) {

@@ -239,7 +239,7 @@ int Export(Session& s, std::vector<std::string> args) {
     return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() ? kOk : kFailed;
   }
   SystemExportServices services;
-  MealExportSession session{s.ctx, cal, *s.ctx.dialogs, services};
+  MealExportSession session{s.ctx, cal, s.ctx.dialogs(), services};
   const size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "./" : target.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   app.options.commandLine = pantrela::CommandLineText(rest);
   // Until a window layer sets its own dialogs, messages go to the terminal.
   pantrela::TerminalDialogs terminal(app.ctx, false);
-  app.ctx.dialogs = &terminal;
+  app.ctx.SetDialogs(&terminal);
   pantrela::AddLayerSteps(app);
 
   switch (pantrela::StartUp(app)) {
@@ -51,6 +51,6 @@ int main(int argc, char** argv) {
                 pantrela::Cp1252ToUtf8(app.ctx.files.dataFolder).c_str());
   }
   pantrela::ShutDown(app);
-  app.ctx.dialogs = nullptr;
+  app.ctx.SetDialogs(nullptr);
   return 0;
 }

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     AppContext ctx;
     ctx.SetFolders(scratch, scratch);
     TerminalDialogs dialogs(ctx, false);
-    ctx.dialogs = &dialogs;
+    ctx.SetDialogs(&dialogs);
     ctx.settings.import_chapter = 1;  // chapters from the recipes' categories
     Collection collection(ctx);
     OpenCollection(collection);

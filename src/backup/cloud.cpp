@@ -17,6 +17,7 @@
 #include "database/collection.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 
 namespace pantrela {
 
@@ -119,31 +120,6 @@ class ArchiveWriter {
   uint64_t entryBytes_ = 0;
 };
 
-// The progress window, opened once and closed on every way out.
-class Progress {
- public:
-  explicit Progress(Dialogs& d) : d_(d) { d_.ProgressOpen(); }
-  ~Progress() { Close(); }
-  void Show(const std::string& title, const std::string& line2, double value, double maximum) {
-    int percent = ProgressPercent(value, maximum);
-    if (title == title_ && line2 == line2_ && percent == percent_) return;
-    title_ = title;
-    line2_ = line2;
-    percent_ = percent;
-    d_.ProgressUpdate(title, line2, value, maximum);
-  }
-  bool Stop() { return d_.ProgressStop(); }
-  void Close() {
-    if (open_) d_.ProgressClose();
-    open_ = false;
-  }
-
- private:
-  Dialogs& d_;
-  bool open_ = true;
-  std::string title_, line2_;
-  int percent_ = -1;
-};
 
 int64_t Milliseconds() {
   using namespace std::chrono;
@@ -282,7 +258,7 @@ struct BackupRun {
   std::string Path(const std::string& name) const { return ctx.files.dataFolder + name; }
 
   // Steps 4 to 8; returns the outcome text and sets `outcome`.
-  std::string Run(Progress& progress, CloudOutcome& outcome) {
+  std::string Run(ProgressScope& progress, CloudOutcome& outcome) {
     const std::string zipPath = Path("source.zip");
     for (const char* n : {"source.zip", "chapters.dat", "index.dat"}) workFiles.push_back(Path(n));
     outcome = CloudOutcome::Failed;
@@ -296,7 +272,7 @@ struct BackupRun {
     std::vector<uint32_t> entries = db.EntryOffsets();
     const double total = double(std::max<size_t>(1, entries.size()));
     for (size_t i = 0; i < entries.size(); ++i) {
-      progress.Show("Exporting Recipes", "Press space bar to cancel", double(i), total);
+      progress.Update("Exporting Recipes", "Press space bar to cancel", double(i), total);
       if (progress.Stop()) {
         outcome = CloudOutcome::Cancelled;
         return "Backup Cancelled By User";
@@ -340,7 +316,7 @@ struct BackupRun {
     const uint64_t size = archive.Size();
     uint64_t sent = 0;
     do {
-      progress.Show("Uploading Recipes", "Press space bar to cancel", double(sent), double(std::max<uint64_t>(1, size)));
+      progress.Update("Uploading Recipes", "Press space bar to cancel", double(sent), double(std::max<uint64_t>(1, size)));
       if (progress.Stop()) {
         outcome = CloudOutcome::Cancelled;
         return "Backup Cancelled By User";
@@ -357,9 +333,9 @@ struct BackupRun {
       }
       sent += n;
     } while (sent < size);
-    progress.Show("Uploading Recipes", "Press space bar to cancel", double(sent), double(std::max<uint64_t>(1, size)));
+    progress.Update("Uploading Recipes", "Press space bar to cancel", double(sent), double(std::max<uint64_t>(1, size)));
 
-    progress.Show("Completing Upload", "", 0, 1);
+    progress.Update("Completing Upload", "", 0, 1);
     VendorReply reply =
         VendorQuery(host, "/recipes/finish.php?access=" + NewAccessCode() + "&user=" + login.user, 1u << 20);
     // A finish that never reached the server is a failure, not an empty answer.
@@ -406,7 +382,7 @@ CloudOutcome CloudBackup(Collection& db, const VendorHost& host, const CloudCred
   CloudOutcome outcome;
   std::string text;
   {
-    Progress progress(d);
+    ProgressScope progress(d);
     text = run.Run(progress, outcome);
   }
   for (const std::string& f : run.workFiles) ::unlink(f.c_str());
@@ -495,8 +471,8 @@ CloudOutcome CloudRestore(Collection& db, const VendorHost& host, const CloudCre
   CloudOutcome outcome = CloudOutcome::Failed;
   std::vector<std::pair<std::string, std::string>> replacements;  // cloud- file, data file
   {
-    Progress progress(d);
-    progress.Show("Retrieving File List", "", 0, 1);
+    ProgressScope progress(d);
+    progress.Update("Retrieving File List", "", 0, 1);
     VendorReply reply =
         VendorQuery(host, "/recipes/list-files.php?user=" + login->user + "&password=" + login->password, 16u << 20);
     std::string answer = VendorAnswerText(host, reply);
@@ -565,12 +541,12 @@ CloudOutcome CloudRestore(Collection& db, const VendorHost& host, const CloudCre
         bool stopped = false;
         auto onPiece = [&](uint64_t got) {
           received = before + got;
-          progress.Show("Downloading Files", "Press Space Bar to Abort", double(received),
+          progress.Update("Downloading Files", "Press Space Bar to Abort", double(received),
                         double(std::max<uint64_t>(1, totalSize)));
           if (progress.Stop()) stopped = true;
           return !stopped;
         };
-        progress.Show("Downloading Files", "Press Space Bar to Abort", double(received),
+        progress.Update("Downloading Files", "Press Space Bar to Abort", double(received),
                       double(std::max<uint64_t>(1, totalSize)));
         if (progress.Stop()) stopped = true;
         VendorReply file;

@@ -6,6 +6,7 @@
 
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 #include "ingredients/text_ops.h"
 
 namespace pantrela {
@@ -230,14 +231,9 @@ bool UpgradeMealFile(AppContext& ctx, const ByteImage& index, Dialogs& dialogs) 
   }
   const ByteImage file(old);
   std::string out;
-  dialogs.ProgressOpen();
-  int lastPercent = -1;
+  ProgressScope progress(dialogs);
   for (size_t q = 0; q + kEventSize <= file.size(); q += kEventSize) {
-    const int percent = ProgressPercent(double(q), double(file.size()));
-    if (percent != lastPercent) {
-      lastPercent = percent;
-      dialogs.ProgressUpdate("Updating Meal Database", "", double(q), double(file.size()));
-    }
+    progress.Update("Updating Meal Database", "", double(q), double(file.size()));
     const int kind = file.Get8(q + 8);
     if (kind != kEventNote && kind != kEventMeal) continue;
     EventRecord e;
@@ -257,7 +253,7 @@ bool UpgradeMealFile(AppContext& ctx, const ByteImage& index, Dialogs& dialogs) 
     if (auto it = titles.find(lower); it != titles.end()) e.recipeId = it->second;
     out += e.Bytes();
   }
-  dialogs.ProgressClose();
+  progress.Close();
   if (!WriteFileAtomic(ctx.files.meal, out)) {
     ReportWriteFailure(ctx, ctx.files.meal, errno);
     return false;

@@ -4,7 +4,7 @@
 
 #include "export/export_formats.h"
 #include "export/export_run.h"
-#include "export/progress.h"
+#include "foundation/progress.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
 #include "foundation/shell.h"
@@ -66,10 +66,10 @@ MealListResult WriteMealList(MealExportSession& s, const std::string& folder, co
   }
   std::string text;
   {
-    ExportProgress progress(s.dialogs);
-    progress.Step("Exporting Selected Meals", 0, 1);
+    ProgressScope progress(s.dialogs);
+    progress.Update("Exporting Selected Meals", "", 0, 1);
     text = MealListText(s.calendar, s.today, VendorAddressesFromEnvironment().home);
-    progress.Step("Exporting Selected Meals", 1, 1);
+    progress.Update("Exporting Selected Meals", "", 1, 1);
   }
   ExportFileOutput out(folder + fileName);
   if (!out.Open() || !out.Write(text) || !out.Commit()) {

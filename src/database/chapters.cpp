@@ -5,6 +5,7 @@
 #include "database/collection.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 
 namespace pantrela {
 
@@ -216,20 +217,18 @@ void Collection::DeleteChapter() {
     return;
   }
   const int64_t nextKey = Entry(chapters_.entries[size_t(pos > 0 ? pos - 1 : 0)]).chapterKey();
-  Dialogs& d = dialogs();
-  d.ProgressOpen();
-  lastProgress_.clear();
+  ProgressScope progress(ctx_);
   const double total = double(index_.size());
   std::vector<uint32_t> doomed;
   for (size_t off = 0; off < index_.size();) {
     uint8_t len = index_.Get8(off);
     if (len < kEntryFixed) break;
-    ProgressStep("Deleting Chapter", "", double(off), total);
+    progress.Update("Deleting Chapter", "", double(off), total);
     EntryView e = Entry(uint32_t(off));
     if (e.chapterKey() == key && e.kind() != kKindDeleted) doomed.push_back(uint32_t(off));
     off += len;
   }
-  d.ProgressClose();
+  progress.Close();
   if (MarkEntriesDeleted(doomed)) SortAndSaveIndex();
   LoadMasterIndex();
   ChooseChapter(nextKey);
@@ -249,17 +248,15 @@ void Collection::RemoveEmptyChapters() {
     EntryView e = Entry(off);
     if (e.kind() == kKindRecipe || e.kind() == kKindInfo) used.insert(e.chapterKey());
   }
-  Dialogs& d = dialogs();
-  d.ProgressOpen();
-  lastProgress_.clear();
+  ProgressScope progress(ctx_);
   std::vector<uint32_t> doomed;
   for (size_t i = 0; i < offsets.size(); ++i) {
-    ProgressStep("Removing Empty Chapters", "", double(i), double(offsets.size()));
+    progress.Update("Removing Empty Chapters", "", double(i), double(offsets.size()));
     EntryView e = Entry(offsets[i]);
     if (e.kind() == kKindChapter && e.chapterKey() > kReservedKeyMax && !used.count(e.chapterKey()))
       doomed.push_back(offsets[i]);
   }
-  d.ProgressClose();
+  progress.Close();
   if (MarkEntriesDeleted(doomed)) SortAndSaveIndex();
   LoadMasterIndex();
   ChooseChapter(kChapterAll);
@@ -275,20 +272,18 @@ void Collection::FindChapters() {
     return;
   }
   ClearChapterChecks();
-  Dialogs& d = dialogs();
-  d.ProgressOpen();
-  lastProgress_.clear();
+  ProgressScope progress(ctx_);
   int firstMatch = -1;
   for (size_t i = 0; i < chapters_.entries.size(); ++i) {
-    if (ctx_.Quitting() || d.ProgressStop()) break;
-    ProgressStep("Searching Chapters", "", double(i), double(chapters_.entries.size()));
+    if (progress.Stop()) break;
+    progress.Update("Searching Chapters", "", double(i), double(chapters_.entries.size()));
     EntryView e = Entry(chapters_.entries[i]);
     if (e.chapterKey() > kReservedKeyMax && LowerAscii(e.title()).find(text) != std::string::npos) {
       SetChecked(chapters_.entries[i], true);
       if (firstMatch < 0) firstMatch = int(i);
     }
   }
-  d.ProgressClose();
+  progress.Close();
   if (firstMatch >= 0) chapters_.current = firstMatch;
   else SelectChapterByKey(kChapterAll);
   BuildRecipeList();

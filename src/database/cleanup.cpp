@@ -10,6 +10,7 @@
 #include "database/journal.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 
 namespace pantrela {
 
@@ -46,11 +47,8 @@ bool WriteId(File& f, uint64_t recordOffset, int64_t id) {
 bool Collection::CleanUp() {
   if (!BuildIndexFromRecipeFile()) return false;
   if (index_.size() < 28 || !Exists(ctx_.files.recipe)) return true;
-  const bool wasBusy = ctx_.busy;
-  ctx_.busy = true;
-  Dialogs& d = dialogs();
-  d.ProgressOpen();
-  lastProgress_.clear();
+  BusyScope busy(ctx_);
+  ProgressScope progress(ctx_);
 
   File in = File::Open(OpenMode::Read, ctx_.files.recipe);
   // A compaction file left behind (or a link in its place) is removed, so
@@ -78,7 +76,8 @@ bool Collection::CleanUp() {
   image.reserve(index_.size());
   const double total = double(index_.size());
   for (uint32_t off : EntryOffsets()) {
-    ProgressStep("Updating Records", "", double(off), total);
+    if (progress.LetEventsThrough()) break;
+    progress.Update("Updating Records", "", double(off), total);
     EntryView e = Entry(off);
     if (e.kind() < kKindDeleted && e.chapterKey() > kReservedKeyMax) {
       // Records are read straight into the output buffer: the index order
@@ -111,6 +110,9 @@ bool Collection::CleanUp() {
       image.append(reinterpret_cast<const char*>(index_.data()) + off, e.length());
     }
   }
+  // Closing the program abandons the clean-up: nothing is renamed or saved.
+  const bool abandoned = progress.stopped();
+  if (abandoned) ok = false;
   flush();
   if (ok && !out.Sync()) {
     ok = false;
@@ -142,26 +144,21 @@ bool Collection::CleanUp() {
   } else {
     // The old recipe file and the index built from it stay as they are.
     DeleteFile(ctx_.files.compaction);
-    std::string bytes;
-    ReadWholeFile(ctx_.files.index, bytes);
-    index_ = ByteImage(bytes);
+    ReloadSavedIndex();
   }
   BuildChapterList();
   BuildRecipeList();
-  d.ProgressClose();
-  if (!ok) ReportWriteFailure(ctx_, failedPath, error);
+  progress.Close();
+  if (!ok && !abandoned) ReportWriteFailure(ctx_, failedPath, error);
   const int repaired = saved ? RepairDuplicateRecordIds() : 0;
   if (saved && repaired >= 0) DeleteFile(ctx_.files.journal);
-  ctx_.busy = wasBusy;
   return ok && saved && repaired >= 0;
 }
 
 int Collection::RepairDuplicateRecordIds() {
   if (!Exists(ctx_.files.recipe)) return 0;
-  Dialogs& d = dialogs();
-  d.ProgressOpen();
-  lastProgress_.clear();
-  ProgressStep("Building Record ID List", "", 0, 1);
+  ProgressScope progress(ctx_);
+  progress.Update("Building Record ID List", "", 0, 1);
 
   struct Item {
     int64_t id;
@@ -175,7 +172,7 @@ int Collection::RepairDuplicateRecordIds() {
     const uint64_t size = f.Size();
     FileWindow win(f.fd(), size);
     uint64_t off = 0;
-    while (off + kRecordHeaderSize <= size && !ctx_.Quitting()) {
+    while (off + kRecordHeaderSize <= size && !progress.LetEventsThrough()) {
       const uint8_t* h = win.Get(off, kRecordHeaderSize);
       if (!h) break;
       const uint64_t length = GetLE32(h);
@@ -187,7 +184,9 @@ int Collection::RepairDuplicateRecordIds() {
       off += length;
     }
 
-    ProgressStep("Sorting Record ID List", "", double(list.size()), double(list.size()));
+    // A list cut short by closing the program is not checked.
+    if (progress.stopped()) list.clear();
+    progress.Update("Sorting Record ID List", "", double(list.size()), double(list.size()));
     std::stable_sort(list.begin(), list.end(), [](const Item& a, const Item& b) { return a.id < b.id; });
 
     // Each value equal to the one before it is a duplicate; the records of
@@ -196,7 +195,7 @@ int Collection::RepairDuplicateRecordIds() {
     int64_t prev = 0;
     size_t groupStart = 0, renumbered = 0;
     for (size_t i = 0; i < list.size(); ++i) {
-      ProgressStep("Checking for duplicate record ID's", "", double(i), double(list.size()));
+      progress.Update("Checking for duplicate record ID's", "", double(i), double(list.size()));
       if (i == 0 || list[i].id != list[i - 1].id) {
         groupStart = i;
         renumbered = 0;
@@ -213,7 +212,7 @@ int Collection::RepairDuplicateRecordIds() {
     }
     if (count > 0 && !failed && !f.Sync()) failed = f.lastError();
   }
-  d.ProgressClose();
+  progress.Close();
   if (failed) {
     // The index is built from the file as it is, renumbered or not.
     lastError_ = failed;

@@ -9,16 +9,11 @@
 #include "database/photo_store.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 
 namespace pantrela {
 
 namespace {
-
-DefaultAnswerDialogs& Silent() {
-  // A context without dialogs answers every question with its default.
-  static DefaultAnswerDialogs silent;
-  return silent;
-}
 
 uint64_t FileSizeOf(const std::string& path) {
   struct stat st{};
@@ -44,20 +39,15 @@ std::string LowerAscii(std::string_view text) {
 
 Collection::Collection(AppContext& ctx) : ctx_(ctx) {}
 
-Dialogs& Collection::dialogs() { return ctx_.dialogs ? *ctx_.dialogs : Silent(); }
-
 void Collection::SetEntryFlag(uint32_t off, uint8_t bit, bool on) {
   uint8_t f = index_.Get8(off + kEntFlags);
   index_.Set8(off + kEntFlags, on ? uint8_t(f | bit) : uint8_t(f & ~bit));
 }
 
-// Shows a progress step only when what it shows changes, so long loops do
-// not flood the progress window.
-void Collection::ProgressStep(const std::string& title, const std::string& line2, double value, double maximum) {
-  std::string shown = title + "|" + line2 + "|" + std::to_string(ProgressPercent(value, maximum));
-  if (shown == lastProgress_) return;
-  lastProgress_ = shown;
-  dialogs().ProgressUpdate(title, line2, value, maximum);
+void Collection::ReloadSavedIndex() {
+  std::string bytes;
+  ReadWholeFile(ctx_.files.index, bytes);
+  index_ = ByteImage(bytes);
 }
 
 // ----- loading and verifying -----
@@ -166,8 +156,7 @@ void OpenCollection(Collection& collection) {
 // ----- building from the recipe file -----
 
 bool Collection::BuildIndexFromRecipeFile() {
-  const bool wasBusy = ctx_.busy;
-  ctx_.busy = true;
+  BusyScope busy(ctx_);
   std::string image;
   image.reserve(8000);
   for (int i = 0; i < 4; ++i)
@@ -177,17 +166,15 @@ bool Collection::BuildIndexFromRecipeFile() {
     File file = File::Open(OpenMode::Read, ctx_.files.recipe);
     const uint64_t size = file.Size();
     FileWindow win(file.fd(), size);
-    Dialogs& d = dialogs();
-    d.ProgressOpen();
-    lastProgress_.clear();
+    ProgressScope progress(ctx_);
     uint64_t off = 0;
     auto resync = [&](uint64_t from) {
       // Damaged bytes: the next candidate is the next record magic.
       uint64_t magic = win.FindMagic(from + 1 + 4);
       return magic >= size ? size : magic - 4;
     };
-    while (!ctx_.Quitting()) {
-      ProgressStep("Building Recipe Index", "", double(off), double(size));
+    while (!progress.LetEventsThrough()) {
+      progress.Update("Building Recipe Index", "", double(off), double(size));
       if (off + kRecordHeaderSize > size) {
         ctx_.Log("Load Record: End of File Reached");
         break;
@@ -228,14 +215,20 @@ bool Collection::BuildIndexFromRecipeFile() {
       AppendIndexEntry(image, flags, kind, recordId, chapterKey, int64_t(off), title);
       off += length;
     }
-    d.ProgressClose();
+    if (progress.stopped()) {
+      // The program is closing: half an index is never saved; the one on
+      // disk stays for the next start.
+      ReloadSavedIndex();
+      BuildChapterList();
+      BuildRecipeList();
+      return false;
+    }
   }
   image.shrink_to_fit();
   index_ = ByteImage(image);
   const bool saved = SortAndSaveIndex();
   BuildChapterList();
   BuildRecipeList();
-  ctx_.busy = wasBusy;
   return saved;
 }
 

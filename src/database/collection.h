@@ -59,9 +59,7 @@ class Collection {
   Collection& operator=(const Collection&) = delete;
 
   AppContext& ctx() { return ctx_; }
-  // The context's dialogs, or a silent stand-in answering every question
-  // with its default button when none is set.
-  Dialogs& dialogs();
+  Dialogs& dialogs() { return ctx_.dialogs(); }
 
   // ----- master index (recipe file and index) -----
   const ByteImage& index() const { return index_; }
@@ -185,7 +183,9 @@ class Collection {
   bool ChangeFailed(const std::string& path, int error);
   // At start: finishes or takes back what a crash left unfinished.
   void RecoverUnfinishedChanges();
-  void ProgressStep(const std::string& title, const std::string& line2, double value, double maximum);
+  // Puts the index back as it was saved (after an abandoned rebuild or
+  // clean-up).
+  void ReloadSavedIndex();
 
   AppContext& ctx_;
   ByteImage index_;
@@ -197,7 +197,6 @@ class Collection {
   bool changesOpen_ = false;
   uint64_t changesStart_ = 0;
   int lastError_ = 0;
-  std::string lastProgress_;
 };
 
 // Start-up step: loads and verifies the master index and builds the chapter

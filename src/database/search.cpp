@@ -5,6 +5,7 @@
 #include "database/collection.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 
 namespace pantrela {
 
@@ -123,19 +124,12 @@ int RunSearch(Collection& collection, const SearchRequest& request) {
     File file = File::Open(OpenMode::Read, ctx.files.recipe);
     const uint64_t size = file.Size();
     FileWindow win(file.fd(), size, 8192);
-    Dialogs& d = collection.dialogs();
-    d.ProgressOpen();
+    ProgressScope progress(ctx);
     std::string folded;
-    std::string lastShown;
     const double total = double(collection.index().size());
     for (uint32_t off : offsets) {
-      if (ctx.Quitting() || d.ProgressStop()) break;
-      std::string line2 = Plain(count) + " Matches";
-      std::string shown = line2 + "|" + std::to_string(ProgressPercent(off, total));
-      if (shown != lastShown) {
-        d.ProgressUpdate("Searching Records", line2, off, total);
-        lastShown = shown;
-      }
+      if (progress.Stop()) break;
+      progress.Update("Searching Records", Plain(count) + " Matches", off, total);
       EntryView e = collection.Entry(off);
       if (e.kind() == kKindChapter || e.kind() == kKindDeleted) continue;
       if (request.scope != kChapterAll && e.chapterKey() != request.scope) continue;
@@ -164,7 +158,7 @@ int RunSearch(Collection& collection, const SearchRequest& request) {
         ++count;
       }
     }
-    d.ProgressClose();
+    progress.Close();
   }
   collection.SaveIndex();
   collection.SelectChapterByKey(kChapterSearch);

@@ -11,7 +11,7 @@
 #include "export/export_formats.h"
 #include "export/mobi.h"
 #include "export/pdf.h"
-#include "export/progress.h"
+#include "foundation/progress.h"
 #include "foundation/file.h"
 #include "foundation/vendor.h"
 #include "ingredients/text_ops.h"
@@ -106,7 +106,6 @@ ExportStyle ExportStyleOf(const AppContext& ctx) {
 
 namespace {
 
-using Progress = ExportProgress;
 
 std::unordered_map<int64_t, std::string> ChapterNames(const Collection& c) {
   std::unordered_map<int64_t, std::string> names;
@@ -138,11 +137,11 @@ RecordWriter RecordWriterOf(int code) {
 }  // namespace
 
 ExportIndex CollectTickedRecipes(ExportJob& job, const std::vector<uint32_t>& list) {
-  Progress progress(job.dialogs);
+  ProgressScope progress(job.dialogs);
   ExportIndex index;
   index.reserve(list.size());
   for (size_t i = 0; i < list.size(); ++i) {
-    progress.Step("Building Export Index", double(i), double(list.size()));
+    progress.Update("Building Export Index", "", double(i), double(list.size()));
     if (job.collection.IsChecked(list[i])) index.push_back(list[i]);
   }
   return index;
@@ -174,7 +173,7 @@ ExportStatus WriteExport(ExportJob& job, const ExportIndex& index, int code, Exp
   if (code == kExportPdf) return WritePdfBook(job, index, out, BookClockNow());
   Collection& c = job.collection;
   const auto names = ChapterNames(c);
-  Progress progress(job.dialogs);
+  ProgressScope progress(job.dialogs);
   const double n = double(index.size());
   std::string bytes;
   ExportStatus status = ExportStatus::kDone;
@@ -183,7 +182,7 @@ ExportStatus WriteExport(ExportJob& job, const ExportIndex& index, int code, Exp
     // Titles and chapters come from the index entries; no record is read.
     std::string previous;
     for (size_t k = 0; k < index.size(); ++k) {
-      progress.Step("Exporting Recipes", double(k), n);
+      progress.Update("Exporting Recipes", "", double(k), n);
       EntryView v = c.Entry(index[k]);
       bytes.clear();
       WriteRecipeIndexEntry(NameOf(names, v.chapterKey()), v.title(), previous, bytes);
@@ -202,7 +201,7 @@ ExportStatus WriteExport(ExportJob& job, const ExportIndex& index, int code, Exp
   const CurrentRecord saved = c.current();
   if (code == kExportRecipeMl && !out.Write(kRecipeMlStart)) status = ExportStatus::kFailed;
   for (size_t k = 0; k < index.size() && status == ExportStatus::kDone; ++k) {
-    progress.Step("Exporting Recipes", double(k), n);
+    progress.Update("Exporting Recipes", "", double(k), n);
     EntryView v = c.Entry(index[k]);
     c.LoadCurrent(uint64_t(v.fileOffset()));
     const std::string chapter = NameOf(names, v.chapterKey());

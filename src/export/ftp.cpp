@@ -9,6 +9,7 @@
 #include "foundation/context.h"
 #include "foundation/dialogs.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 #include "foundation/text_list.h"
 #include "ingredients/text_ops.h"
 
@@ -107,12 +108,11 @@ std::string EscapePath(CURL* curl, const std::string& path) {
 
 class Upload {
  public:
-  Upload(AppContext& ctx, Dialogs& d) : ctx_(ctx), d_(d) { d_.ProgressOpen(); }
+  Upload(AppContext& ctx, Dialogs& d) : ctx_(ctx), progress_(d) {}
   ~Upload() {
     if (curl_) curl_easy_cleanup(curl_);
-    d_.ProgressClose();
   }
-  void Step(int n, const char* title, const char* line2 = "") { d_.ProgressUpdate(title, line2, n, 7); }
+  void Step(int n, const char* title, const char* line2 = "") { progress_.Update(title, line2, n, 7); }
   void Log(const std::string& line) { ctx_.Log(line); }
   // The libcurl result of the last call, for the log.
   void LogCurl(CURLcode code) {
@@ -219,7 +219,7 @@ class Upload {
 
  private:
   AppContext& ctx_;
-  Dialogs& d_;
+  ProgressScope progress_;
   CURL* curl_ = nullptr;
   std::string last_;
 };

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
-#include "export/progress.h"
+#include "foundation/progress.h"
 #include "foundation/context.h"
 #include "foundation/numtext.h"
 #include "foundation/wrap_text.h"
@@ -237,13 +237,13 @@ ExportStatus WriteMobiBook(ExportJob& job, const ExportIndex& given, ExportOutpu
   html += "<h2>Index</h2>";
 
   ExportStatus status = ExportStatus::kDone;
-  ExportProgress progress(job.dialogs);
+  ProgressScope progress(job.dialogs);
   const double n = double(index.size());
   static constexpr std::string_view kLinkStart = "<br/><a  filepos=";
   std::vector<size_t> links, sections;
   links.reserve(index.size());
   for (size_t k = 0; k < index.size(); ++k) {
-    progress.Step("Exporting Index", double(k), n);
+    progress.Update("Exporting Index", "", double(k), n);
     links.push_back(html.size());
     html += kLinkStart;
     html += TenDigits(k) + " >" + HtmlEscape(c.Entry(index[k]).title()) + "</a><br/>";
@@ -257,7 +257,7 @@ ExportStatus WriteMobiBook(ExportJob& job, const ExportIndex& given, ExportOutpu
   {
     const CurrentRecord saved = c.current();
     for (size_t k = 0; k < index.size(); ++k) {
-      progress.Step("Exporting Recipes", double(k), n);
+      progress.Update("Exporting Recipes", "", double(k), n);
       c.LoadCurrent(uint64_t(c.Entry(index[k]).fileOffset()));
       const CurrentRecord& rec = c.current();
       sections.push_back(html.size());
@@ -296,7 +296,7 @@ ExportStatus WriteMobiBook(ExportJob& job, const ExportIndex& given, ExportOutpu
   // Back-patching: each link's placeholder digits become its section's
   // offset, in exactly as many bytes.
   for (size_t k = 0; k < std::min(links.size(), sections.size()); ++k) {
-    progress.Step("Updating Index Pointers", double(k), n);
+    progress.Update("Updating Index Pointers", "", double(k), n);
     const std::string digits = TenDigits(sections[k]);
     html.replace(links[k] + kLinkStart.size(), digits.size(), digits);
     if (progress.Stop()) {

@@ -9,7 +9,7 @@
 #include <unordered_map>
 
 #include "database/photo.h"
-#include "export/progress.h"
+#include "foundation/progress.h"
 #include "foundation/context.h"
 #include "foundation/numtext.h"
 #include "ingredients/ingredient_line.h"
@@ -341,7 +341,7 @@ ExportStatus WritePdfBook(ExportJob& job, const ExportIndex& index, ExportOutput
 
   std::vector<int> pageOf(index.size(), 0);
   {
-    ExportProgress progress(job.dialogs);
+    ProgressScope progress(job.dialogs);
     // Title page.
     L.NewPage();
     L.Select("book");
@@ -369,7 +369,7 @@ ExportStatus WritePdfBook(ExportJob& job, const ExportIndex& index, ExportOutput
     int64_t previousChapter = -1;
     bool first = true;
     for (size_t k = 0; k < index.size(); ++k) {
-      progress.Step("Exporting Recipes", double(k), double(index.size()));
+      progress.Update("Exporting Recipes", "", double(k), double(index.size()));
       EntryView v = c.Entry(index[k]);
       c.LoadCurrent(uint64_t(v.fileOffset()));
       const CurrentRecord& rec = c.current();
@@ -500,7 +500,7 @@ ExportStatus WritePdfBook(ExportJob& job, const ExportIndex& index, ExportOutput
   }
   std::stable_sort(byTitle.begin(), byTitle.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   {
-    ExportProgress progress(job.dialogs);
+    ProgressScope progress(job.dialogs);
     const auto heading = [&] {
       L.Select("book");
       L.DrawTextBlock("Index", L.left, L.right, 2);
@@ -515,7 +515,7 @@ ExportStatus WritePdfBook(ExportJob& job, const ExportIndex& index, ExportOutput
     heading();
     std::string previousLetter;
     for (size_t i = 0; i < byTitle.size(); ++i) {
-      progress.Step("Exporting Index", double(i), double(byTitle.size()));
+      progress.Update("Exporting Index", "", double(i), double(byTitle.size()));
       const size_t k = byTitle[i].second;
       const std::string text = std::string(c.Entry(index[k]).title()) + ", " + Fmt(pageOf[k]);
       std::string letter = text.substr(0, 1);

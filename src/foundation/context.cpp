@@ -42,7 +42,7 @@ void ReportWriteFailure(AppContext& ctx, const std::string& path, int error) {
   const std::string name = path.substr(path.rfind('/') + 1);
   const std::string reason = SystemErrorText(error ? error : EIO);
   ctx.Log("Unable to write " + name + ": " + reason);
-  if (ctx.dialogs) ctx.dialogs->Message("Unable to write " + name + ":|" + reason, "OK", 1);
+  ctx.dialogs().Message("Unable to write " + name + ":|" + reason, "OK", 1);
 }
 
 bool SaveSettings(AppContext& ctx) {

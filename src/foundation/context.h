@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -55,15 +56,17 @@ enum Screen : int {
 };
 
 struct AppContext {
+  AppContext() = default;
+  AppContext(const AppContext&) = delete;
+  AppContext& operator=(const AppContext&) = delete;
+
   FileTable files;
   Settings settings;
   StatusLog log;
   RecordIdMaker ids;
   WorkArea workArea;             // from the platform; 1920 x 1080 without a display
-  Dialogs* dialogs = nullptr;    // never null once start-up has run
 
   std::atomic<int> quit{0};      // > 0 ends every loop
-  bool busy = false;             // refuses resizing, screen switches, clean-up
   bool popupUp = false;
   int screen = kScreenNone;
   std::string grocerySearchWord;  // an ingredient word clicked in the recipe view
@@ -80,6 +83,41 @@ struct AppContext {
   }
   void Log(std::string_view text) const { log.Log(text); }
   bool Quitting() const { return quit.load() > 0; }
+
+  // How the program asks and tells the user. Until someone sets dialogs of
+  // their own (the window, the terminal, a test) every question gets its
+  // default answer and nothing is shown.
+  Dialogs& dialogs() const { return *dialogs_; }
+  // Null goes back to the default answers.
+  void SetDialogs(Dialogs* d) { dialogs_ = d ? d : &defaultDialogs_; }
+
+  // The busy mark refuses resizing, screen switches and clean-up. It is set
+  // only here, so the window (through onBusyChange) always knows of it.
+  bool Busy() const { return busy_; }
+  void SetBusy(bool busy) {
+    if (busy == busy_) return;
+    busy_ = busy;
+    if (onBusyChange) onBusyChange(busy);
+  }
+  std::function<void(bool busy)> onBusyChange;
+
+ private:
+  mutable DefaultAnswerDialogs defaultDialogs_;
+  Dialogs* dialogs_ = &defaultDialogs_;
+  bool busy_ = false;
+};
+
+// Marks the program busy for its lifetime and puts the previous mark back.
+class BusyScope {
+ public:
+  explicit BusyScope(AppContext& ctx) : ctx_(ctx), was_(ctx.Busy()) { ctx.SetBusy(true); }
+  ~BusyScope() { ctx_.SetBusy(was_); }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  AppContext& ctx_;
+  bool was_;
 };
 
 // Tells the user that a file could not be written: "Unable to write NAME:"

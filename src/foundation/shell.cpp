@@ -63,14 +63,14 @@ void OpenWebAddress(AppContext& ctx, std::string_view text) {
   std::string arg = BrowserArgument(text);
   if (arg.empty()) return;
   std::string opener = platform::FindExecutable("xdg-open");
-  if (opener.empty() && ctx.dialogs) {
+  if (opener.empty()) {
     std::string folder = "/usr/bin/", name;
-    if (ctx.dialogs->BrowseFiles("Where is your web browser?", folder, name) && Exists(folder + name) &&
+    if (ctx.dialogs().BrowseFiles("Where is your web browser?", folder, name) && Exists(folder + name) &&
         !IsDirectory(folder + name))
       opener = folder + name;
   }
   if (opener.empty()) {
-    if (ctx.dialogs) ctx.dialogs->Message("Could not locate your web browser?", "OK", 1);
+    ctx.dialogs().Message("Could not locate your web browser?", "OK", 1);
     return;
   }
   StartProgram(ctx.log, opener, arg);

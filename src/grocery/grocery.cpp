@@ -7,6 +7,7 @@
 
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 #include "ingredients/ingredient_line.h"
 #include "ingredients/text_ops.h"
 
@@ -223,7 +224,9 @@ int GroceryList::Order() const { return std::clamp(ctx_.settings.grocery_sort, 0
 void GroceryList::Load() {
   std::string bytes;
   image = ByteImage();
-  if (ReadWholeFile(ctx_.files.grocery, bytes)) image = ByteImage(bytes);
+  const bool read = ReadWholeFile(ctx_.files.grocery, bytes);
+  if (read) image = ByteImage(bytes);
+  diskMatches_ = read && bytes.size() % kRecordSize == 0;
   BuildRows();
 }
 
@@ -291,7 +294,11 @@ bool GroceryList::IsHeadingRow(int row) const {
 }
 
 bool GroceryList::WriteFile(const std::string& bytes) {
-  if (WriteFileAtomic(ctx_.files.grocery, bytes)) return true;
+  diskMatches_ = false;
+  if (WriteFileAtomic(ctx_.files.grocery, bytes)) {
+    diskMatches_ = true;
+    return true;
+  }
   const int err = errno;
   ReportWriteFailure(ctx_, ctx_.files.grocery, err);
   // What the disk holds is what the list shows.
@@ -306,15 +313,12 @@ bool GroceryList::SaveImage() {
 }
 
 bool GroceryList::SortAndSave(int order) {
-  Dialogs* d = ctx_.dialogs;
-  if (d) {
-    d->ProgressOpen();
-    d->ProgressUpdate("Sorting Groceries", "", 0, 1);
-  }
+  ProgressScope progress(ctx_);
+  progress.Update("Sorting Groceries", "", 0, 1);
   std::string bytes = SortedFile(image, order);
-  if (d) d->ProgressUpdate("Saving Grocery Data", "", 1, 1);
+  progress.Update("Saving Grocery Data", "", 1, 1);
   const bool ok = WriteFile(bytes);
-  if (d) d->ProgressClose();
+  progress.Close();
   if (!ok) return false;
   image = ByteImage(bytes);
   BuildRows();
@@ -399,10 +403,33 @@ bool GroceryList::DeleteLocation(size_t headingOffset) {
   return SortAndSave(Order());
 }
 
+GroceryList::InPlace GroceryList::WriteByteInPlace(size_t offset) {
+  if (!diskMatches_ || !Exists(ctx_.files.grocery)) return InPlace::kNotPossible;
+  File f = File::Open(OpenMode::Update, ctx_.files.grocery);
+  if (!f.valid() || f.Size() != image.size()) return InPlace::kNotPossible;
+  f.Seek(offset);
+  const std::string old = f.ReadBytes(1);
+  f.Seek(offset);
+  if (f.Write(image.data() + offset, 1) == 1 && f.Sync()) return InPlace::kDone;
+  const int err = f.lastError();
+  // A byte that was written but not synced is put back, so the file keeps
+  // the value the failure report leaves in place.
+  f.Seek(offset);
+  if (old.size() == 1) (void)f.Write(old.data(), 1);
+  f.Close();
+  ReportWriteFailure(ctx_, ctx_.files.grocery, err);
+  Load();
+  return InPlace::kFailed;
+}
+
 bool GroceryList::SetQuantity(size_t offset, int quantity) {
   if (!image.InRange(offset, kRecordSize) || image.Get8(offset + kOffType) != kTypeItem) return false;
   image.Set8(offset + kOffQuantity, uint8_t(std::clamp(quantity, 0, 255)));
-  if (!SaveImage()) return false;
+  // A quantity is one byte: when the file is the image's twin it is written
+  // in place (a single-byte write cannot tear), else the file is rewritten.
+  const InPlace done = WriteByteInPlace(offset + kOffQuantity);
+  if (done == InPlace::kFailed) return false;
+  if (done == InPlace::kNotPossible && !SaveImage()) return false;
   const int keepFirst = first, keepSelected = selected;
   BuildRows();
   first = std::min(keepFirst, std::max(0, int(rows.size()) - 1));
@@ -469,7 +496,7 @@ void GroceryList::SelectRow(int row) {
 // ---- Forms ----
 
 void GroceryList::EditItem(bool isNew) {
-  Dialogs& d = *ctx_.dialogs;
+  Dialogs& d = ctx_.dialogs();
   if (!isNew && rows.empty()) {
     d.Message("There are no grocery items", "OK", 1);
     return;
@@ -518,7 +545,7 @@ void GroceryList::EditLocation() {
   fields[0].text = heading.store;
   fields[1].text = heading.location;
   fields[0].maxChars = fields[1].maxChars = 39;
-  if (ctx_.dialogs->Form("Edit Location|All items in this group will use the new location", "Store|Location", 1,
+  if (ctx_.dialogs().Form("Edit Location|All items in this group will use the new location", "Store|Location", 1,
                          "OK|Cancel", 139, fields) != 1)
     return;
   fields.resize(2);
@@ -526,7 +553,7 @@ void GroceryList::EditLocation() {
 }
 
 void GroceryList::DeleteRow() {
-  Dialogs& d = *ctx_.dialogs;
+  Dialogs& d = ctx_.dialogs();
   if (rows.empty()) {
     d.Message("There are no grocery items", "OK", 1);
     return;
@@ -541,12 +568,12 @@ void GroceryList::DeleteRow() {
 }
 
 void GroceryList::AskNewList() {
-  if (ctx_.dialogs->Message("Are you sure you want to|start a new shopping list?", "OK|Cancel", 1) == 1) NewList();
+  if (ctx_.dialogs().Message("Are you sure you want to|start a new shopping list?", "OK|Cancel", 1) == 1) NewList();
 }
 
 void GroceryList::AskFind() {
   std::vector<FormField> fields(1);
-  if (ctx_.dialogs->Form("Find", "", 1, "OK|Cancel", 40, fields) != 1) return;
+  if (ctx_.dialogs().Form("Find", "", 1, "OK|Cancel", 40, fields) != 1) return;
   fields.resize(1);
   Search(fields[0].text);
 }

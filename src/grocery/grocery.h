@@ -155,7 +155,12 @@ class GroceryList {
 
  private:
   bool WriteFile(const std::string& bytes);
+  // Writes one changed byte of the image in place; false when the file
+  // cannot be updated so (it is not the image's twin, or a link).
+  enum class InPlace { kDone, kFailed, kNotPossible };
+  InPlace WriteByteInPlace(size_t offset);
   void SelectRow(int row);
+  bool diskMatches_ = false;  // the file holds exactly the image's bytes
   AppContext& ctx_;
 };
 

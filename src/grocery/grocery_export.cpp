@@ -1,11 +1,14 @@
 #include "grocery/grocery_export.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <mutex>
 
 #include "export/mobi.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 #include "foundation/shell.h"
 #include "foundation/vendor.h"
 #include "ingredients/text_ops.h"
@@ -93,6 +96,26 @@ std::string GroceryGadget(const ByteImage& image) {
   return out;
 }
 
+// The groups as tables, as the HTML page and the e-book text both write
+// them: a table per group under its heading, one row per item.
+std::string GroupTables(const ByteImage& image, const std::string& tableTag,
+                        const std::function<std::string(const Item&)>& row) {
+  std::string out;
+  bool open = false;
+  WalkList(
+      image,
+      [&](const std::string& heading, bool first) {
+        if (open) out += std::string("</table>") + kCrLf;
+        if (!first) out += "<br>";
+        out += "<b><font color=#0000A0>" + HtmlEscape(heading) + "</font></b><br>" + kCrLf;
+        out += tableTag + kCrLf;
+        open = true;
+      },
+      [&](const Item& it) { out += row(it); });
+  if (open) out += std::string("</table>") + kCrLf;
+  return out;
+}
+
 std::string Html(const ByteImage& image, const ExportInfo& info) {
   const std::string host = info.Host();
   std::string out =
@@ -102,26 +125,17 @@ std::string Html(const ByteImage& image, const ExportInfo& info) {
   out += std::string("<br><br>") + kProgramName + " Recipe Software<br>";
   out += "<a href=\"http://" + host + "\">" + host + "</a></center>";
   out += std::string("<div style=\"width: 96%; margin-left: auto; margin-right: auto;\">") + kCrLf;
-  bool open = false;
   const std::string cell = "padding-left: 10px; border: solid 1px #000000;";
-  WalkList(
-      image,
-      [&](const std::string& heading, bool first) {
-        if (open) out += std::string("</table>") + kCrLf;
-        if (!first) out += "<br>";
-        out += "<b><font color=#0000A0>" + HtmlEscape(heading) + "</font></b><br>" + kCrLf;
-        out += std::string("<table style=\"border: solid 1px #000000; font: normal 24pt Arial, sans-serif; "
-                           "border-collapse: collapse; width: 100%;\"> ") +
-               kCrLf;
-        open = true;
-      },
-      [&](const Item& it) {
-        out += "<tr><td width=10% style=\"" + cell + "\">" + Fmt(it.quantity) + "</td><td width=75% style=\"" + cell +
-               "\">" + HtmlEscape(it.name) +
-               "</td><td width=15% style=\"padding-right: 10px; border: solid 1px #000000; text-align: right;\">" +
-               PriceText(it.price) + "</td></tr>";
-      });
-  if (open) out += std::string("</table>") + kCrLf;
+  out += GroupTables(image,
+                     "<table style=\"border: solid 1px #000000; font: normal 24pt Arial, sans-serif; "
+                     "border-collapse: collapse; width: 100%;\"> ",
+                     [&](const Item& it) {
+                       return "<tr><td width=10% style=\"" + cell + "\">" + Fmt(it.quantity) +
+                              "</td><td width=75% style=\"" + cell + "\">" + HtmlEscape(it.name) +
+                              "</td><td width=15% style=\"padding-right: 10px; border: solid 1px #000000; "
+                              "text-align: right;\">" +
+                              PriceText(it.price) + "</td></tr>";
+                     });
   return out + "</div></body></html>";
 }
 
@@ -133,21 +147,10 @@ std::string MobiText(const ByteImage& image, const ExportInfo& info) {
   out += std::string("<br><br><br><br><br><br><center>") + kProgramName + " Recipe Software<br>";
   out += "<a href=\"http://" + host + "\">" + host + "</a></center>";
   out += "<mbp:pagebreak/>";
-  bool open = false;
-  WalkList(
-      image,
-      [&](const std::string& heading, bool first) {
-        if (open) out += std::string("</table>") + kCrLf;
-        if (!first) out += "<br>";
-        out += "<b><font color=#0000A0>" + HtmlEscape(heading) + "</font></b><br>" + kCrLf;
-        out += std::string("<table width=100% border=1>") + kCrLf;
-        open = true;
-      },
-      [&](const Item& it) {
-        out += "<tr><td width=10%>" + Fmt(it.quantity) + "</td><td width=75%>" + HtmlEscape(it.name) +
-               "</td><td width=15%>" + PriceText(it.price) + "</td></tr>";
-      });
-  if (open) out += std::string("</table>") + kCrLf;
+  out += GroupTables(image, "<table width=100% border=1>", [](const Item& it) {
+    return "<tr><td width=10%>" + Fmt(it.quantity) + "</td><td width=75%>" + HtmlEscape(it.name) +
+           "</td><td width=15%>" + PriceText(it.price) + "</td></tr>";
+  });
   return out + "</body></html>";
 }
 
@@ -212,17 +215,19 @@ std::string ExportBytes(const ByteImage& image, int format, const ExportInfo& in
 bool WriteGroceryExport(GroceryList& list, const std::string& folder, const std::string& name, int format,
                         std::string* written) {
   AppContext& ctx = list.ctx();
-  Dialogs& d = *ctx.dialogs;
+  Dialogs& d = ctx.dialogs();
   const std::string file = GroceryFileName(name, format);
   const std::string path = folder + file;
   if (Exists(path) &&
       d.Message(FileNameForDisplay(file) + " already exists.|Do you want to overwrite it?", "OK|Cancel", 1) != 1)
     return false;
-  d.ProgressOpen();
-  d.ProgressUpdate("Exporting Grocery List", "", 0, 1);
-  const std::string bytes = ExportBytes(list.image, format, ExportInfoNow(list.total));
-  d.ProgressUpdate("Exporting Grocery List", "", 1, 1);
-  d.ProgressClose();
+  std::string bytes;
+  {
+    ProgressScope progress(ctx);
+    progress.Update("Exporting Grocery List", "", 0, 1);
+    bytes = ExportBytes(list.image, format, ExportInfoNow(list.total));
+    progress.Update("Exporting Grocery List", "", 1, 1);
+  }
   if (!WriteFileAtomic(path, bytes)) {
     const int err = errno;
     d.Message(FileNameForDisplay(file) + " could not be written.||" + SystemErrorText(err) +
@@ -237,7 +242,7 @@ bool WriteGroceryExport(GroceryList& list, const std::string& folder, const std:
 
 void ExportToDestination(GroceryList& list, ExportServices& services, int entry) {
   AppContext& ctx = list.ctx();
-  Dialogs& d = *ctx.dialogs;
+  Dialogs& d = ctx.dialogs();
   if (entry == 2) {
     int selected = std::clamp(ctx.settings.grocery_format, 0, kFormatCount - 1);
     std::vector<std::string> formats;
@@ -306,10 +311,10 @@ void ExportToDestination(GroceryList& list, ExportServices& services, int entry)
 void GroceryExportCommand(GroceryList& list, ExportServices& services, int x, int y) {
   AppContext& ctx = list.ctx();
   if (list.image.empty()) {
-    ctx.dialogs->Message("Grocery Buffer is Empty", "OK", 1);
+    ctx.dialogs().Message("Grocery Buffer is Empty", "OK", 1);
     return;
   }
-  const int entry = ctx.dialogs->PopupList(x, y, 340, std::vector<std::string>(kExportMenu, kExportMenu + 5));
+  const int entry = ctx.dialogs().PopupList(x, y, 340, std::vector<std::string>(kExportMenu, kExportMenu + 5));
   if (entry < 0 || entry > 4) return;
   const int view = list.view;
   list.SortAndSave(kByLocation);

@@ -42,7 +42,7 @@ int ImportRecipesDialog(AppContext& ctx, ImportTarget& target, ImportDialogView&
         }
         int x = 0, y = 0, width = 300;
         view.FieldPosition(x, y, width);
-        const int chosen = ctx.dialogs ? ctx.dialogs->PopupList(x, y, width, entries) : -1;
+        const int chosen = ctx.dialogs().PopupList(x, y, width, entries);
         if (chosen >= 0 && chosen < count) {
           ImportFormatList(chosen, entry);
           format = ImportFormatCode(entry);
@@ -60,7 +60,7 @@ int ImportRecipesDialog(AppContext& ctx, ImportTarget& target, ImportDialogView&
         std::string folder = ctx.settings.import_path;
         if (folder.empty()) folder = platform::SpecialFolderPath(platform::SpecialFolder::Documents);
         std::string name;
-        if (!ctx.dialogs || !ctx.dialogs->BrowseFiles("Import Recipes", folder, name)) {
+        if (!ctx.dialogs().BrowseFiles("Import Recipes", folder, name)) {
           cancelled = true;
         } else {
           if (!folder.empty() && folder.back() != '/') folder += '/';

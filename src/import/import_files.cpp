@@ -36,9 +36,9 @@ bool SystemClipboard::UnicodeText(std::string& text) { return platform::ReadClip
 
 void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vector<std::string>& list,
                          const std::function<void(const std::string&)>& openAddress) {
-  Dialogs* dialogs = ctx.dialogs;
+  Dialogs& dialogs = ctx.dialogs();
   if (!clipboard.Open()) {
-    if (dialogs) dialogs->Message("Failure Opening Clipboard (IFC)", "OK", 1);
+    dialogs.Message("Failure Opening Clipboard (IFC)", "OK", 1);
     return;
   }
   std::vector<std::string> files;
@@ -50,8 +50,7 @@ void ImportFromClipboard(AppContext& ctx, ImportClipboard& clipboard, std::vecto
   }
   if (!clipboard.UnicodeText(utf8)) {
     clipboard.Close();
-    if (!dialogs) return;
-    int button = dialogs->Message(
+    int button = dialogs.Message(
         "There is no text on the clipboard.||If you are having difficulties importing from the clipboard|"
         "make sure your antivirus software is not blocking the clipboard.|"
         "Click the ANTIVIRUS button for assistance.",
@@ -84,9 +83,9 @@ std::string ImportSkipLine(const ImportSkip& skip) {
 
 int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::vector<std::string>& list,
                 ManualImportView* manual, std::vector<ImportSkip>* skipped) {
-  Dialogs* dialogs = ctx.dialogs;
+  Dialogs& dialogs = ctx.dialogs();
   if (list.empty()) {
-    if (dialogs) dialogs->Message("There are no files to import", "OK", 1);
+    dialogs.Message("There are no files to import", "OK", 1);
     DeleteFile(ctx.files.scratchImport);
     return 0;
   }
@@ -100,7 +99,7 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
     // a FIFO or device is never opened (it would block).
     if (const std::string why = UnreadableReason(file); !why.empty()) {
       ctx.Log("Import: " + file + " " + why);
-      if (dialogs) dialogs->Message(ShownFileName(file) + " " + why, "OK", 1);
+      dialogs.Message(ShownFileName(file) + " " + why, "OK", 1);
       continue;
     }
     if (format == kFormatDetect) DetectImportFormat(ctx, file, format);
@@ -113,8 +112,8 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
     } else if (manual) {
       // Manual import, also for a file detection did not recognise.
       ManualImport(builder, *manual, file, chapter, recordId, cancel);
-    } else if (dialogs) {
-      dialogs->Message("The format of this file was not recognized:||" + ShownFileName(file), "OK", 1);
+    } else {
+      dialogs.Message("The format of this file was not recognized:||" + ShownFileName(file), "OK", 1);
     }
     if (cancel) break;
   }
@@ -126,7 +125,7 @@ int ImportFiles(AppContext& ctx, ImportTarget& target, int& format, const std::v
     std::string line = failure;
     std::replace(line.begin(), line.end(), '|', ' ');
     ctx.Log("Import: unable to write " + line);
-    if (dialogs) dialogs->Message("Unable to write " + failure + "||No recipes were imported.", "OK", 1);
+    dialogs.Message("Unable to write " + failure + "||No recipes were imported.", "OK", 1);
     return 0;
   }
   builder.Finish();

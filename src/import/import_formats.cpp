@@ -8,6 +8,7 @@
 #include "foundation/context.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 #include "import/mastercook.h"
 #include "import/mealmaster.h"
 #include "import/other_formats.h"
@@ -145,8 +146,7 @@ void ExtractMz2(AppContext& ctx, std::string& file, int& format) {
   EmptyFolder(temp);
   unzFile zip = unzOpen64(file.c_str());
   if (!zip) return;
-  Dialogs* dialogs = ctx.dialogs;
-  if (dialogs) dialogs->ProgressOpen();
+  ProgressScope progress(ctx);
   unz_global_info64 info{};
   unzGetGlobalInfo64(zip, &info);
   const int64_t count = int64_t(info.number_entry);
@@ -161,7 +161,7 @@ void ExtractMz2(AppContext& ctx, std::string& file, int& format) {
   int64_t n = 0;
   for (int rc = unzGoToFirstFile(zip); rc == UNZ_OK && !ctx.Quitting(); rc = unzGoToNextFile(zip)) {
     ++n;
-    if (dialogs) dialogs->ProgressUpdate("Extracting Recipes", "", double(n), double(count));
+    progress.Update("Extracting Recipes", "", double(n), double(count));
     char stored[1024] = {0};
     unz_file_info64 fi{};
     if (unzGetCurrentFileInfo64(zip, &fi, stored, sizeof stored - 1, nullptr, 0, nullptr, 0) != UNZ_OK) continue;
@@ -217,10 +217,10 @@ void ExtractMz2(AppContext& ctx, std::string& file, int& format) {
     break;
   }
   unzClose(zip);
-  if (dialogs) dialogs->ProgressClose();
+  progress.Close();
   if (!pick) {
-    if (skippedLarge && dialogs)
-      dialogs->Message("The recipe file in this archive is larger than 64 MB and cannot be imported:||" +
+    if (skippedLarge)
+      ctx.dialogs().Message("The recipe file in this archive is larger than 64 MB and cannot be imported:||" +
                            file.substr(file.rfind('/') + 1),
                        "OK", 1);
     return;

@@ -5,6 +5,7 @@
 #include "foundation/context.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 #include "import/recipe_builder.h"
 #include "ingredients/ingredient_line.h"
 #include "ingredients/text_ops.h"
@@ -34,25 +35,15 @@ bool LoadManualLines(AppContext& ctx, const std::string& file, int listWidth,
     File f = File::Open('i', file);
     data = f.ReadBytes(int64_t(std::min<uint64_t>(f.Size(), kManualBytesMax)));
   }
-  Dialogs* dialogs = ctx.dialogs;
-  if (dialogs) dialogs->ProgressOpen();
+  ProgressScope progress(ctx);
   const int wrapWidth = listWidth - 20;
   const size_t n = data.size();
   size_t pos = 0;
   bool stopped = false;
-  int sinceUpdate = 0;
   while (pos < n) {
-    if (ctx.Quitting()) {
+    if (progress.Step("Loading Manual Import", "Press space bar to cancel", double(pos), double(n))) {
       stopped = true;
       break;
-    }
-    if (dialogs && (++sinceUpdate >= 64 || pos == 0)) {
-      sinceUpdate = 0;
-      dialogs->ProgressUpdate("Loading Manual Import", "Press space bar to cancel", double(pos), double(n));
-      if (dialogs->ProgressStop()) {
-        stopped = true;
-        break;
-      }
     }
     size_t end = n, next = n;
     int width = 0;
@@ -84,7 +75,7 @@ bool LoadManualLines(AppContext& ctx, const std::string& file, int listWidth,
     if (blank && (out.lines.empty() || out.lines.back().text.empty())) continue;
     out.lines.push_back({kMarkNone, std::move(text)});
   }
-  if (dialogs) dialogs->ProgressClose();
+  progress.Close();
   if (stopped) {
     out = ManualLines{};
     return false;
@@ -167,8 +158,8 @@ std::string ManualImportSession::Status() const { return Plain(int64_t(saved_)) 
 
 bool ManualImportSession::AskToSaveMarked() {
   if (MarkedSegments(lines_) != 7) return false;
-  Dialogs* d = b_.ctx().dialogs;
-  if (!d || d->Message("A recipe is currently marked.|Do you want to save it?", "OK|Cancel", 1) != 1) return false;
+  if (b_.ctx().dialogs().Message("A recipe is currently marked.|Do you want to save it?", "OK|Cancel", 1) != 1)
+    return false;
   SaveNow();
   return true;
 }
@@ -192,9 +183,8 @@ void ManualImportSession::ClearAll() {
 }
 
 bool ManualImportSession::Save() {
-  Dialogs* d = b_.ctx().dialogs;
   if (const char* missing = MissingSegmentMessage(lines_)) {
-    if (d) d->Message(missing, "OK", 1);
+    b_.ctx().dialogs().Message(missing, "OK", 1);
     return false;
   }
   const int before = saved_;
@@ -206,13 +196,12 @@ bool ManualImportSession::Save() {
 void ManualImportSession::Finish() { AskToSaveMarked(); }
 
 void ManualImportSession::EditLine() {
-  Dialogs* d = b_.ctx().dialogs;
-  if (!d || lines_.lines.empty()) return;
+  if (lines_.lines.empty()) return;
   const int at = std::clamp(lines_.SelectionLow(), 0, lines_.count() - 1);
   ManualLine& line = lines_.lines[size_t(at)];
   std::vector<FormField> fields(1);
   fields[0].text = line.text;
-  if (d->Form("Edit Line - " + Spaced(int64_t(150)), "", 1, "OK|Cancel", 100 + int(kManualLineMax), fields) != 1)
+  if (b_.ctx().dialogs().Form("Edit Line - " + Spaced(int64_t(150)), "", 1, "OK|Cancel", 100 + int(kManualLineMax), fields) != 1)
     return;
   std::string text = fields.empty() ? std::string() : fields[0].text;
   if (text.size() > kManualLineMax) text.resize(kManualLineMax);

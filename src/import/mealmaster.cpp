@@ -6,6 +6,7 @@
 #include "foundation/context.h"
 #include "foundation/file.h"
 #include "foundation/numtext.h"
+#include "foundation/progress.h"
 #include "import/line_reader.h"
 #include "import/recipe_builder.h"
 #include "ingredients/ingredient_line.h"
@@ -78,29 +79,18 @@ class MealMasterReader {
   void Run(const std::string& file, const std::string& label, int64_t& chapter, int64_t& recordId, bool& cancel) {
     if (!Exists(file)) return;
     LineReader in(file);
-    Dialogs* dialogs = ctx_.dialogs;
-    if (dialogs) dialogs->ProgressOpen();
+    ProgressScope progress(ctx_);
     Reset();
     std::string line;
-    int lastPercent = -1;
-    size_t sinceUpdate = 0;
     while (!ctx_.Quitting() && in.Next(line)) {
-      if (dialogs) {
-        int percent = ProgressPercent(double(in.position()), double(in.size()));
-        if (percent != lastPercent || ++sinceUpdate >= 256) {
-          lastPercent = percent;
-          sinceUpdate = 0;
-          dialogs->ProgressUpdate("Importing Meal Master Recipes", label, double(in.position()), double(in.size()));
-          if (dialogs->ProgressStop()) {
-            cancel = true;
-            break;
-          }
-        }
+      if (progress.Step("Importing Meal Master Recipes", label, double(in.position()), double(in.size()))) {
+        cancel = true;
+        break;
       }
       OneLine(line);
       if (in.AtEnd() && (state_ == kIngredients || state_ == kDirections)) EndRecipe(true);
     }
-    if (dialogs) dialogs->ProgressClose();
+    progress.Close();
     if (b_.lastRecordId() != 0) {
       chapter = b_.lastChapter();
       recordId = b_.lastRecordId();

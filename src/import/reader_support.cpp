@@ -11,12 +11,16 @@ namespace pantrela {
 
 ReaderRun::ReaderRun(RecipeBuilder& builder, const char* caption, const std::string& label, int64_t& chapter,
                      int64_t& recordId, bool& cancel)
-    : b_(builder), caption_(caption), label_(label), chapter_(chapter), recordId_(recordId), cancel_(cancel) {
-  if (Dialogs* d = b_.ctx().dialogs) d->ProgressOpen();
-}
+    : b_(builder),
+      progress_(builder.ctx()),
+      caption_(caption),
+      label_(label),
+      chapter_(chapter),
+      recordId_(recordId),
+      cancel_(cancel) {}
 
 ReaderRun::~ReaderRun() {
-  if (Dialogs* d = b_.ctx().dialogs) d->ProgressClose();
+  progress_.Close();
   if (b_.lastRecordId() != 0) {
     chapter_ = b_.lastChapter();
     recordId_ = b_.lastRecordId();
@@ -24,21 +28,11 @@ ReaderRun::~ReaderRun() {
 }
 
 bool ReaderRun::Stop(uint64_t position, uint64_t size) {
-  if (stopped_) return true;
-  AppContext& ctx = b_.ctx();
-  if (ctx.Quitting()) return stopped_ = true;
-  Dialogs* d = ctx.dialogs;
-  if (!d) return false;
-  const int percent = ProgressPercent(double(position), double(size));
-  if (percent == lastPercent_ && ++calls_ < 256) return false;
-  lastPercent_ = percent;
-  calls_ = 0;
-  d->ProgressUpdate(caption_, label_, double(position), double(size));
-  if (d->ProgressStop()) {
-    cancel_ = true;
-    stopped_ = true;
-  }
-  return stopped_;
+  if (progress_.stopped()) return true;
+  if (b_.ctx().Quitting()) return progress_.Stop();
+  // Stopped while not quitting: the space bar, which cancels the import.
+  if (progress_.Step(caption_, label_, double(position), double(size)) && !b_.ctx().Quitting()) cancel_ = true;
+  return progress_.stopped();
 }
 
 void AddIngredientLine(RecipeBuilder& builder, std::string_view line) {

@@ -7,9 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/progress.h"
+
 namespace pantrela {
 
-struct AppContext;
 class RecipeBuilder;
 
 // One reader's run over one file: opens the progress window, updates it
@@ -30,14 +31,12 @@ class ReaderRun {
 
  private:
   RecipeBuilder& b_;
+  ProgressScope progress_;
   const char* caption_;
   std::string label_;
   int64_t& chapter_;
   int64_t& recordId_;
   bool& cancel_;
-  int lastPercent_ = -1;
-  int calls_ = 0;
-  bool stopped_ = false;
 };
 
 // Parses and formats one ingredient line and adds it with a trailing CR.

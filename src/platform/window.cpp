@@ -129,6 +129,8 @@ bool Window::Open() {
   // The window stays hidden: the first screen (or the first dialog before
   // it) shows it with the saved window_state.
   ReadClientSize();
+  laidOutW_ = clientW_;
+  laidOutH_ = clientH_;
   SDL_StartTextInput();
   return true;
 }
@@ -188,6 +190,8 @@ void Window::SetOuterRect(const WindowRect& r) {
   ++sizeChanges;
   ctx_.settings.window_state = 1;
   RecordPlacement();
+  laidOutW_ = clientW_;
+  laidOutH_ = clientH_;
   if (onResize) onResize(clientW_, clientH_);
   redraw = true;
 }
@@ -239,8 +243,47 @@ void Window::RecordPlacement() {
 }
 
 void Window::SetBusy(bool busy) {
-  ctx_.busy = busy;
-  if (window_) SDL_SetWindowResizable(window_, busy ? SDL_FALSE : SDL_TRUE);
+  if (busy == busy_) return;
+  busy_ = busy;
+  if (!window_) return;
+  SDL_SetWindowResizable(window_, busy ? SDL_FALSE : SDL_TRUE);
+  if (busy) return;
+  // Size messages were dropped while busy: a size the window reached
+  // meanwhile (a window manager may not honour the refusal) is laid out now,
+  // so no part of the window is left unpainted.
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  if (w != laidOutW_ || h != laidOutH_) TakeSizeChange(SDL_WINDOWEVENT_SIZE_CHANGED);
+}
+
+void Window::TakeSizeChange(uint8_t event) {
+  Uint32 flags = SDL_GetWindowFlags(window_);
+  int state = (flags & SDL_WINDOW_MINIMIZED) ? 2 : (flags & SDL_WINDOW_MAXIMIZED) ? 3 : 1;
+  if (state == 3 && ctx_.settings.window_state == 1) {
+    // The size message of a maximise may come before the state
+    // changes: keep the rectangle the window had before it.
+    WindowRect r = OuterRect();
+    Settings& s = ctx_.settings;
+    if (r.x == s.window_x && r.y == s.window_y && r.w == s.window_wide && r.h == s.window_high &&
+        previousNormal_.w > 0) {
+      s.window_x = previousNormal_.x;
+      s.window_y = previousNormal_.y;
+      s.window_wide = previousNormal_.w;
+      s.window_high = previousNormal_.h;
+    }
+  }
+  ctx_.settings.window_state = state;
+  RecordPlacement();
+  ReadClientSize();
+  const bool changed = laidOutW_ != clientW_ || laidOutH_ != clientH_;
+  redraw = true;
+  ++sizeChanges;
+  if (event != SDL_WINDOWEVENT_MINIMIZED || changed) {
+    laidOutW_ = clientW_;
+    laidOutH_ = clientH_;
+    if (onResize) onResize(clientW_, clientH_);
+  }
+  if (event == SDL_WINDOWEVENT_RESTORED && onExpose) onExpose();
 }
 
 void Window::SetTimer(int id, int ms) {
@@ -331,38 +374,15 @@ void Window::Record(const SDL_Event& e) {
         case SDL_WINDOWEVENT_RESIZED:
         case SDL_WINDOWEVENT_MAXIMIZED:
         case SDL_WINDOWEVENT_MINIMIZED:
-        case SDL_WINDOWEVENT_RESTORED: {
-          if (ctx_.busy) {
-            // The window may not change while busy: undo a maximise.
+        case SDL_WINDOWEVENT_RESTORED:
+          if (busy_) {
+            // The window may not change while busy: undo a maximise; a size
+            // the window got anyway is taken when the busy mark ends.
             if (e.window.event == SDL_WINDOWEVENT_MAXIMIZED) SDL_RestoreWindow(window_);
             break;
           }
-          Uint32 flags = SDL_GetWindowFlags(window_);
-          int state = (flags & SDL_WINDOW_MINIMIZED) ? 2 : (flags & SDL_WINDOW_MAXIMIZED) ? 3 : 1;
-          if (state == 3 && ctx_.settings.window_state == 1) {
-            // The size message of a maximise may come before the state
-            // changes: keep the rectangle the window had before it.
-            WindowRect r = OuterRect();
-            Settings& s = ctx_.settings;
-            if (r.x == s.window_x && r.y == s.window_y && r.w == s.window_wide && r.h == s.window_high &&
-                previousNormal_.w > 0) {
-              s.window_x = previousNormal_.x;
-              s.window_y = previousNormal_.y;
-              s.window_wide = previousNormal_.w;
-              s.window_high = previousNormal_.h;
-            }
-          }
-          ctx_.settings.window_state = state;
-          RecordPlacement();
-          int oldW = clientW_, oldH = clientH_;
-          ReadClientSize();
-          redraw = true;
-          ++sizeChanges;
-          if (onResize && (oldW != clientW_ || oldH != clientH_ || e.window.event != SDL_WINDOWEVENT_MINIMIZED))
-            onResize(clientW_, clientH_);
-          if (e.window.event == SDL_WINDOWEVENT_RESTORED && onExpose) onExpose();
+          TakeSizeChange(e.window.event);
           break;
-        }
         case SDL_WINDOWEVENT_FOCUS_LOST:
           // Key-up messages may never come for keys held while leaving.
           keysDown_.clear();

@@ -110,8 +110,12 @@ class Window {
   // surface through a streaming texture.
   void Present(const uint8_t* pixels, int stride, int bufW, int bufH, int x, int y, int w, int h);
 
-  // The busy mark refuses resizing and maximising.
+  // While busy the window refuses resizing and maximising. When the mark
+  // ends and the window has another size than the one last laid out (the
+  // refusal is only a request to the window manager), the size change is
+  // taken then: onResize runs and a redraw is requested.
   void SetBusy(bool busy);
+  bool Busy() const { return busy_; }
 
   // Outer window rectangle and the work area of its display.
   WindowRect OuterRect() const;
@@ -139,6 +143,8 @@ class Window {
 
  private:
   void Record(const SDL_Event& e);
+  // Takes the window's new size and state (the size message `event`).
+  void TakeSizeChange(uint8_t event);
   void RecordPlacement();
   void ReadClientSize();
   void FireTimer(int id);
@@ -149,6 +155,8 @@ class Window {
   SDL_Texture* texture_ = nullptr;
   int texW_ = 0, texH_ = 0;
   int clientW_ = 0, clientH_ = 0;
+  int laidOutW_ = 0, laidOutH_ = 0;  // the client size onResize was last told
+  bool busy_ = false;
   WindowRect previousNormal_;  // placement before the last change, for a maximise
   // The outer rectangle asked for at creation; the frame's size is known
   // only once the window is shown, so the first show applies it again.

@@ -747,10 +747,11 @@ void IndexScreen::DeleteSelected() {
 }
 
 void IndexScreen::CleanUp() {
-  if (s_.ctx.busy) return;
-  s_.gui.window.SetBusy(true);
-  s_.collection.CleanUp();
-  s_.gui.window.SetBusy(false);
+  if (s_.ctx.Busy()) return;
+  {
+    BusyScope busy(s_.ctx);
+    s_.collection.CleanUp();
+  }
   ScrollToCurrent();
 }
 

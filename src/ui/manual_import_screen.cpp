@@ -210,9 +210,7 @@ void ManualImportScreen::RightClickMenu() {
   const InputState& in = s_.gui.Input();
   static const std::vector<std::string> kChoices = {"Title", "Ingredients", "Directions", "Yield/Servings",
                                                     "Edit Current Line"};
-  Dialogs* d = s_.ctx.dialogs;
-  if (!d) return;
-  const int chosen = d->PopupList(in.mouseX, in.mouseY, 200, kChoices);
+  const int chosen = s_.ctx.dialogs().PopupList(in.mouseX, in.mouseY, 200, kChoices);
   switch (chosen) {
     case 0: session_->Mark(kMarkTitle); break;
     case 1: session_->Mark(kMarkIngredients); break;

@@ -158,7 +158,7 @@ void Screens::OnDrop(const SDL_Event& e) {
     std::string text = HandOverText(dropped_);
     dropped_.clear();
     if (!WriteFileAtomic(ctx.files.handOver, text)) ReportWriteFailure(ctx, ctx.files.handOver, errno);
-    if (!ctx.busy && !ctx.popupUp) ctx.screen = kScreenRecipes;
+    if (!ctx.Busy() && !ctx.popupUp) ctx.screen = kScreenRecipes;
   }
 }
 
@@ -264,13 +264,12 @@ bool Program::OpenWindow() {
     // A box of the system when it can show one without our window, else
     // the dialogs of the start-up (the terminal).
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kProgramName, "Unable to create window", nullptr) != 0) {
-      if (ctx.dialogs) ctx.dialogs->SystemMessage(kProgramName, "Unable to create window");
-      else std::fprintf(stderr, "Unable to create window\n");
+      ctx.dialogs().SystemMessage(kProgramName, "Unable to create window");
     }
     screens.reset();
     return false;
   }
-  ctx.dialogs = &s.dialogs;
+  ctx.SetDialogs(&s.dialogs);
   s.gui.window.onOther = [&s](const SDL_Event& e) { s.OnDrop(e); };
   SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
   s.startTick = int64_t(SDL_GetTicks64()) + 1;
@@ -282,9 +281,8 @@ bool Program::OpenWindow() {
 }
 
 void Program::OpenDatabase() {
-  if (screens) screens->gui.window.SetBusy(true);
+  BusyScope busy(ctx);
   OpenCollection(collection);
-  if (screens) screens->gui.window.SetBusy(false);
 }
 
 void Program::Run() {
@@ -298,7 +296,7 @@ void Program::Close() {
   for (int i = 0; i < 200 && SDL_GetMouseState(nullptr, nullptr) != 0; ++i) SDL_Delay(10);
   SDL_PumpEvents();
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-  if (ctx.dialogs == &screens->dialogs) ctx.dialogs = nullptr;
+  if (&ctx.dialogs() == &screens->dialogs) ctx.SetDialogs(nullptr);
   screens.reset();
 }
 

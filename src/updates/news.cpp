@@ -168,10 +168,7 @@ std::string Updates::News() {
   return ctx_.newsText;
 }
 
-Dialogs& Updates::dialogs() {
-  static DefaultAnswerDialogs none;
-  return ctx_.dialogs ? *ctx_.dialogs : none;
-}
+Dialogs& Updates::dialogs() { return ctx_.dialogs(); }
 
 void Updates::AfterEvent(bool f12) {
   if (!Poll()) return;

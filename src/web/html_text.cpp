@@ -5,6 +5,7 @@
 
 #include "foundation/context.h"
 #include "foundation/file.h"
+#include "foundation/progress.h"
 #include "web/entities.h"
 
 namespace pantrela {
@@ -79,18 +80,14 @@ namespace {
 // WalkTags with the progress window of a page walk under `caption`.
 bool WalkTagsWithProgress(AppContext& ctx, const std::string& pageFile, const char* caption,
                           const std::function<void(std::string_view text, std::string_view tag)>& visit) {
-  Dialogs* dialogs = ctx.dialogs;
-  if (dialogs) dialogs->ProgressOpen();
-  bool finished = WalkTags(
+  ProgressScope progress(ctx);
+  return WalkTags(
       ctx, pageFile,
       [&](size_t pos, size_t size) {
-        if (!dialogs) return false;
-        dialogs->ProgressUpdate(caption, "", double(pos), double(size));
-        return dialogs->ProgressStop();
+        progress.Update(caption, "", double(pos), double(size));
+        return progress.Stop();
       },
       visit);
-  if (dialogs) dialogs->ProgressClose();
-  return finished;
 }
 
 }  // namespace

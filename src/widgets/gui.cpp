@@ -68,13 +68,17 @@ int Control::AcceleratorLetter() const {
   return UpperLetter(static_cast<unsigned char>(caption[pos - 1]));
 }
 
-Gui::Gui(AppContext& context) : ctx(context), window(context) {}
+Gui::Gui(AppContext& context) : ctx(context), window(context) {
+  // The busy mark reaches the window however it is set.
+  ctx.onBusyChange = [this](bool busy) { window.SetBusy(busy); };
+}
 
-Gui::~Gui() = default;
+Gui::~Gui() { ctx.onBusyChange = nullptr; }
 
 bool Gui::Open() {
   fonts.Rebuild(ctx.settings);
   if (!window.Open()) return false;
+  window.SetBusy(ctx.Busy());
   canvas.Resize(window.ClientWidth(), window.ClientHeight());
   window.onResize = [this](int w, int h) {
     canvas.Resize(w, h);
@@ -327,7 +331,7 @@ int Gui::WaitEvent(bool wait) {
     }
   }
   if (!byKey) TrackPointer(result);
-  if (result >= 3 && result <= 8 && !ctx.popupUp && !ctx.busy) ctx.screen = result;
+  if (result >= 3 && result <= 8 && !ctx.popupUp && !ctx.Busy()) ctx.screen = result;
   if (updateChecks) updateChecks();
   return result;
 }

@@ -11,14 +11,14 @@ void ShowHiddenWindow(Gui& gui) {
 
 ModalLoop::ModalLoop(Gui& gui, Busy busy) : gui_(gui) {
   popupWas_ = gui.ctx.popupUp;
-  busyWas_ = gui.ctx.busy;
+  busyWas_ = gui.ctx.Busy();
   caretWas_ = gui.caretField;
   gui.SaveControls();
   callers_ = gui.canvas.TakeSnapshot();
   gui.canvas.Snapshot();
   gui.ctx.popupUp = true;
   busy_ = busy == Busy::kYes;
-  if (busy_) gui.window.SetBusy(true);
+  if (busy_) gui.ctx.SetBusy(true);
   ShowHiddenWindow(gui);
   sizeSeen_ = gui.window.sizeChanges;
 }
@@ -30,7 +30,7 @@ ModalLoop::~ModalLoop() {
   gui_.canvas.GiveSnapshot(std::move(callers_));
   gui_.caretField = caretWas_;
   gui_.ctx.popupUp = popupWas_;
-  if (busy_) gui_.window.SetBusy(busyWas_);
+  if (busy_) gui_.ctx.SetBusy(busyWas_);
 }
 
 bool ModalLoop::Next(int& id) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "foundation/progress.h"
 #include "foundation/wrap_text.h"
 #include "ingredients/text_ops.h"
 #include "platform/clipboard.h"
@@ -329,10 +330,9 @@ bool TextAreaKey(TextArea& a, const platform::InputState& in, Dialogs& dialogs) 
     case 12: SentenceCaseSelection(a); return true;
     case 10:
       if (!a.HasSelection()) {
-        dialogs.ProgressOpen();
-        dialogs.ProgressUpdate("Deleting Carriage Returns", "", 0, 1);
+        ProgressScope progress(dialogs);
+        progress.Update("Deleting Carriage Returns", "", 0, 1);
         JoinLines(a);
-        dialogs.ProgressClose();
       }
       return true;
     case 4: InsertText(a, "\xB0"); return true;

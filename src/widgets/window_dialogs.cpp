@@ -615,7 +615,6 @@ void WindowDialogs::ProgressOpen() {
   if (progress_.open) return;
   progress_.loop.emplace(gui_);
   progress_.open = true;
-  progress_.lastPercent = -1;
   const int cw = gui_.Width(), ch = gui_.Height();
   const int bx = cw / 2 - 150, by = ch / 2 - 10;
   progress_.barX = bx;
@@ -649,9 +648,7 @@ void WindowDialogs::ProgressOpen() {
 void WindowDialogs::ProgressUpdate(const std::string& title, const std::string& line2, double value,
                                    double maximum) {
   if (!progress_.open) return;
-  int percent = ProgressPercent(value, maximum);
-  if (percent == progress_.lastPercent && percent < 100) return;
-  progress_.lastPercent = percent;
+  const int percent = ProgressPercent(value, maximum);
   gui_.table[size_t(progress_.titleIndex)].caption = title.substr(0, 200);
   gui_.table[size_t(progress_.lineIndex)].caption = line2.substr(0, 200);
   gui_.table[size_t(progress_.fillIndex)].x2 = progress_.barX + 3 * percent;

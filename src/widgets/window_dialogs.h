@@ -75,6 +75,8 @@ class WindowDialogs : public Dialogs {
   // The file and folder browser (widgets/file_browser.h).
   bool BrowseFiles(const std::string& title, std::string& folder, std::string& fileName) override;
   void ProgressOpen() override;
+  // Paints every update it gets: a ProgressScope (foundation/progress.h)
+  // decides which steps are worth showing.
   void ProgressUpdate(const std::string& title, const std::string& line2, double value, double maximum) override;
   void ProgressClose() override;
   // Takes one waiting message; true when it was the space bar or the
@@ -90,7 +92,6 @@ class WindowDialogs : public Dialogs {
   struct Progress {
     bool open = false;
     std::optional<ModalLoop> loop;
-    int lastPercent = -1;
     int barX = 0, barY = 0;
     int fillIndex = -1, titleIndex = -1, lineIndex = -1, firstPainted = 0;
   } progress_;

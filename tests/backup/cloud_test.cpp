@@ -38,7 +38,7 @@ struct DataFolder {
 
   DataFolder() {
     ctx.SetFolders(dir.path(), dir.path());
-    ctx.dialogs = &dialogs;
+    ctx.SetDialogs(&dialogs);
   }
   void Open() {
     db = std::make_unique<Collection>(ctx);

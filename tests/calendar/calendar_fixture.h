@@ -79,7 +79,7 @@ class CalendarTest : public ::testing::Test {
  protected:
   CalendarTest() {
     ctx.SetFolders(dir.path(), dir.path());
-    ctx.dialogs = &dialogs;
+    ctx.SetDialogs(&dialogs);
     planner.today = [this] { return today; };
   }
   std::string Log() const { return ReadBytes(ctx.files.statusLog); }

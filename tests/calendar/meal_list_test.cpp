@@ -57,7 +57,7 @@ TEST_F(PlannerTest, TickedRecipesBecomeMealsTodayInTitleOrder) {
   TickedRecipes({"Unplanned Soup"});
   AppContext again;
   again.SetFolders(dir.path(), dir.path());
-  again.dialogs = &dialogs;
+  again.SetDialogs(&dialogs);
   Collection db2(again);
   MealCalendar cal2(again);
   db2.LoadMasterIndex();

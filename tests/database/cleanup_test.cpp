@@ -144,7 +144,93 @@ TEST_F(CleanupTest, MissingRecipeFileStopsAtOnce) {
   EXPECT_FALSE(Exists(ctx.files.recipe));
   EXPECT_FALSE(Exists(ctx.files.compaction));
   EXPECT_EQ(db.chapterList().count(), 4);
-  EXPECT_FALSE(ctx.busy);
+  EXPECT_FALSE(ctx.Busy());
+}
+
+// The window is closed while a long walk lets events through: the poll
+// numbered `closeAt` sets the quit flag, as the close message would.
+struct ClosingDialogs : ScriptedDialogs {
+  explicit ClosingDialogs(AppContext& c) : ctx(c) {}
+  bool ProgressStop() override {
+    const bool stop = ScriptedDialogs::ProgressStop();
+    if (polls == closeAt) ctx.quit = 1;
+    return stop;
+  }
+  AppContext& ctx;
+  int closeAt = -1;
+};
+
+std::string ManyRecipes(int n) {
+  std::string bytes = RawChapter(500, "Mains");
+  for (int i = 0; i < n; ++i) bytes += RawRecipe(1000 + i, 500, "Recipe " + std::to_string(i), "1 c flour");
+  return bytes;
+}
+
+TEST_F(CleanupTest, RebuildLetsEventsThroughAndAClosedOneSavesNoIndex) {
+  WriteBytes(ctx.files.recipe, ManyRecipes(40));
+  ClosingDialogs closing(ctx);
+  ctx.SetDialogs(&closing);
+  // Events are let through between every two records.
+  EXPECT_TRUE(db.BuildIndexFromRecipeFile());
+  EXPECT_GE(closing.polls, 41);
+  EXPECT_FALSE(ctx.Busy());
+
+  // Closed half-way: no index is written, the old one is kept.
+  DeleteFile(ctx.files.index);
+  closing.polls = 0;
+  closing.closeAt = 10;
+  EXPECT_FALSE(db.BuildIndexFromRecipeFile());
+  EXPECT_FALSE(Exists(ctx.files.index));
+  EXPECT_FALSE(ctx.Busy());
+  EXPECT_FALSE(closing.progressOpen);
+}
+
+// Every entry of an index as "kind:title@file offset", in index order.
+std::vector<std::string> EntryLines(const Collection& c) {
+  std::vector<std::string> out;
+  for (uint32_t e : c.EntryOffsets()) {
+    EntryView v = c.Entry(e);
+    out.push_back(std::to_string(v.kind()) + ":" + std::string(v.title()) + "@" + std::to_string(v.fileOffset()));
+  }
+  return out;
+}
+
+TEST_F(CleanupTest, ClosedCleanUpLeavesTheCollectionAsItWas) {
+  WriteBytes(ctx.files.recipe, ManyRecipes(40) + RawRecord(2000, 500, 3, {{1, "Deleted"}}));
+  ClosingDialogs closing(ctx);
+  ctx.SetDialogs(&closing);
+  OpenCollection(db);
+  // Left with a deleted record for the clean-up to drop.
+  db.MarkDeleted(db.recipeList().entries[0]);
+  ASSERT_TRUE(db.SaveIndex());
+  const std::string recipes = ReadBytes(ctx.files.recipe);
+  closing.polls = 0;
+  ASSERT_TRUE(db.BuildIndexFromRecipeFile());
+  const int rebuildPolls = closing.polls;
+  const std::vector<std::string> entries = EntryLines(db);
+  // Closed during the index rebuild, during the copy of the records, and
+  // at the copy's last record.
+  for (int closeAt : {5, rebuildPolls + 3, rebuildPolls + int(entries.size())}) {
+    SCOPED_TRACE(closeAt);
+    ctx.quit = 0;
+    closing.polls = 0;
+    closing.closeAt = closeAt;
+    closing.shown.clear();
+    EXPECT_FALSE(db.CleanUp());
+    EXPECT_TRUE(ctx.Quitting());
+    EXPECT_TRUE(ReadBytes(ctx.files.recipe) == recipes);
+    EXPECT_EQ(EntryLines(db), entries);
+    EXPECT_FALSE(Exists(ctx.files.compaction));
+    EXPECT_FALSE(Exists(ctx.files.journal));
+    EXPECT_TRUE(closing.Messages().empty());  // nothing failed: no write error is reported
+    EXPECT_FALSE(closing.progressOpen);
+    EXPECT_FALSE(ctx.Busy());
+    ctx.quit = 0;
+    Collection again(ctx);
+    OpenCollection(again);
+    EXPECT_TRUE(closing.Messages().empty());
+    EXPECT_EQ(EntryLines(again), entries);
+  }
 }
 
 }  // namespace

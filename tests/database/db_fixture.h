@@ -51,7 +51,7 @@ class DbTest : public ::testing::Test {
  protected:
   DbTest() {
     ctx.SetFolders(dir.path(), dir.path());
-    ctx.dialogs = &dialogs;
+    ctx.SetDialogs(&dialogs);
   }
 
   std::string Log() const { return ReadBytes(ctx.files.statusLog); }

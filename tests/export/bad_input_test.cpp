@@ -86,7 +86,7 @@ TEST_F(ExportTest, A32000ByteIngredientListComesBackThroughMealMaster) {
   AppContext ctx2;
   ScriptedDialogs dialogs2;
   ctx2.SetFolders(other.path(), other.path());
-  ctx2.dialogs = &dialogs2;
+  ctx2.SetDialogs(&dialogs2);
   Collection back(ctx2);
   OpenCollection(back);
   CollectionImportTarget target(back);

@@ -7,7 +7,7 @@ namespace pantrela::testing {
 void ExportTest::SetUp() {
   ctx.SetFolders(dir.path(), dir.path());
   ctx.files.tempFolder = dir.path();
-  ctx.dialogs = &dialogs;
+  ctx.SetDialogs(&dialogs);
   collection = std::make_unique<Collection>(ctx);
   OpenCollection(*collection);
 }

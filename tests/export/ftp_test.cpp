@@ -94,7 +94,7 @@ class FtpUploadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ctx.SetFolders(dir.path(), dir.path());
-    ctx.dialogs = &dialogs;
+    ctx.SetDialogs(&dialogs);
   }
   // Starts pyftpdlib on a free loopback port, serving `root` to user u / pw.
   int StartServer() { return StartFtpServer(server, root.path(), dir / "ftp.log"); }

@@ -113,7 +113,7 @@ struct Stage {
 
   Stage(const std::string& file, int reader) {
     ctx.SetFolders(dir.path(), dir.path());
-    ctx.dialogs = &dialogs;
+    ctx.SetDialogs(&dialogs);
     collection = std::make_unique<Collection>(ctx);
     OpenCollection(*collection);
     ImportInto(ctx, *collection, file, reader);

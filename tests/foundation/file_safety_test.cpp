@@ -269,7 +269,7 @@ TEST(FileSafety, SettingsSaveOnAFullDiskSaysSoAndKeepsTheOldFile) {
   AppContext ctx;
   ctx.SetFolders(dir.path(), dir.path());
   testing::ScriptedDialogs dialogs;
-  ctx.dialogs = &dialogs;
+  ctx.SetDialogs(&dialogs);
   ctx.settings.window_x = 11;
   ASSERT_TRUE(SaveSettings(ctx));
   const std::string before = ReadBytes(ctx.files.settings);

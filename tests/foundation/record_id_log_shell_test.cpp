@@ -134,7 +134,7 @@ TEST(Shell, EmptyTextOpensNothing) {
   TempDir dir;
   AppContext ctx;
   testing::ScriptedDialogs dialogs;
-  ctx.dialogs = &dialogs;
+  ctx.SetDialogs(&dialogs);
   ctx.SetFolders(dir.path(), dir.path());
   OpenWebAddress(ctx, "  ");
   EXPECT_TRUE(dialogs.shown.empty());

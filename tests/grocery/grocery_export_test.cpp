@@ -33,6 +33,18 @@ ExportInfo Info(int64_t total = 2 * 350 + 3 * 1299) {
   return info;
 }
 
+// What a shell command prints, standard error included.
+std::string CommandOutput(const std::string& command) {
+  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
+  if (!p) return "";
+  char buf[4096];
+  std::string out;
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  ::pclose(p);
+  return out;
+}
+
 TEST(GroceryExportBytes, EveryFormat) {
   const ByteImage image(ListFile());
   EXPECT_EQ(ExportBytes(image, grocery::kPlainText, Info()),
@@ -121,13 +133,7 @@ TEST(GroceryExportBytes, StandardReadersReadTheListBack) {
   for (const auto& c : cases) {
     WriteBytes(dir / "out", ExportBytes(image, c.format, Info()));
     WriteBytes(dir / "read.py", c.script);
-    FILE* p = ::popen(("/usr/bin/python3 " + (dir / "read.py") + " " + (dir / "out") + " 2>&1").c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    char buf[4096];
-    std::string out;
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    ::pclose(p);
+    const std::string out = CommandOutput("/usr/bin/python3 " + (dir / "read.py") + " " + (dir / "out"));
     EXPECT_EQ(out, "Milk|Butter|12\" pan & <lid>\n") << "format " << c.format;
   }
 }
@@ -136,13 +142,7 @@ TEST(GroceryExportBytes, TheEbookHoldsTheList) {
   if (std::system("command -v mobitool >/dev/null 2>&1") != 0) GTEST_SKIP() << "no mobitool";
   TempDir dir;
   WriteBytes(dir / "g.mobi", ExportBytes(ByteImage(ListFile()), grocery::kMobi, Info()));
-  FILE* p = ::popen(("mobitool -d -o " + dir.path() + " " + (dir / "g.mobi") + " 2>&1").c_str(), "r");
-  ASSERT_NE(p, nullptr);
-  char buf[4096];
-  std::string out;
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  ::pclose(p);
+  const std::string out = CommandOutput("mobitool -d -o " + dir.path() + " " + (dir / "g.mobi"));
   EXPECT_NE(out.find("Title: Grocery List for Mar 7, 2026"), std::string::npos) << out;
   EXPECT_NE(out.find("Author: Estimated Total: $ 45.97"), std::string::npos) << out;
   const std::string text = ReadBytes(dir / "g.rawml");

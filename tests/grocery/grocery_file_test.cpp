@@ -253,6 +253,8 @@ TEST_F(GroceryTest, FailedWritesLeaveTheFileAsItWas) {
   };
   for (const auto& f : faults) {
     for (const auto& o : ops) {
+      // A quantity is one byte written in place: no rename is involved.
+      if (f.call == FileFault::kRename && std::string(o.what) == "quantity") continue;
       Seed(before);
       dialogs.shown.clear();
       {

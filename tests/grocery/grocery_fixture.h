@@ -46,7 +46,7 @@ class GroceryTest : public ::testing::Test {
  protected:
   GroceryTest() {
     ctx.SetFolders(dir.path(), dir.path());
-    ctx.dialogs = &dialogs;
+    ctx.SetDialogs(&dialogs);
   }
   std::string File() const { return ReadBytes(ctx.files.grocery); }
   void Seed(const std::string& bytes) {

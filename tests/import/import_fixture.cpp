@@ -9,7 +9,7 @@ namespace pantrela::testing {
 
 void ImportTest::SetUp() {
   ctx.SetFolders(dir.path(), dir.path());
-  ctx.dialogs = &dialogs;
+  ctx.SetDialogs(&dialogs);
   collection = std::make_unique<Collection>(ctx);
   OpenCollection(*collection);
 }

@@ -32,7 +32,7 @@ TEST(PhotoAppend, BitmapPhotoIsStoredAsJpegOthersUnchanged) {
   testing::ScriptedDialogs dialogs;
   AppContext ctx;
   ctx.SetFolders(dir.path(), dir.path());
-  ctx.dialogs = &dialogs;
+  ctx.SetDialogs(&dialogs);
   Collection db(ctx);
 
   std::string bmp = BitmapToBmp(testing::MakeImage(30, 20, [](int x, int) { return Rgb{uint8_t(8 * x), 90, 200}; }));

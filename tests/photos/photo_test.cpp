@@ -30,7 +30,7 @@ struct Fixture {
   ScriptedDialogs dialogs;
   Fixture() {
     ctx.SetFolders(dir.path(), dir.path());
-    ctx.dialogs = &dialogs;
+    ctx.SetDialogs(&dialogs);
   }
   std::string Log() const { return testing::ReadBytes(ctx.files.statusLog); }
 };

@@ -201,7 +201,7 @@ TEST_F(UiTest, FindFormValidatesAndSearches) {
   steps.push_back([&] { PushClick(CX(6011), CY(6011)); });  // Ingredients on
   steps.push_back([&] { PushKey(SDLK_RETURN); });
   steps.push_back([&] {
-    EXPECT_FALSE(ctx.busy);
+    EXPECT_FALSE(ctx.Busy());
     EXPECT_EQ(Db().CurrentChapterKey(), kChapterSearch);
   });
   Run();

@@ -100,18 +100,39 @@ TEST_F(UiTest, CleanUpKeyCompactsUnlessBusy) {
   const size_t before = ReadBytes(ctx.files.recipe).size();
   size_t whileBusy = 0;
   steps.push_back([&] {
-    ctx.busy = true;
+    ctx.SetBusy(true);
     PushKey(SDLK_F7);
   });
   steps.push_back([&] {
     whileBusy = ReadBytes(ctx.files.recipe).size();
-    ctx.busy = false;
+    ctx.SetBusy(false);
     PushKey(SDLK_F7);
   });
   Run();
   EXPECT_EQ(whileBusy, before);
   EXPECT_LT(ReadBytes(ctx.files.recipe).size(), before);
   EXPECT_EQ(Titles().size(), 3u);
+}
+
+TEST_F(UiTest, ClosingTheWindowDuringCleanUpAbandonsIt) {
+  WriteSmallCollection();
+  Open();
+  Db().MarkDeleted(Db().recipeList().entries[0]);
+  Db().SaveIndex();
+  const std::string recipes = ReadBytes(ctx.files.recipe);
+  steps.push_back([&] {
+    // The close message waits behind the key: only a clean-up that lets
+    // events through sees it before it ends.
+    PushKey(SDLK_F7);
+    SDL_Event q{};
+    q.type = SDL_QUIT;
+    SDL_PushEvent(&q);
+  });
+  Run();
+  EXPECT_TRUE(ctx.Quitting());
+  EXPECT_EQ(ReadBytes(ctx.files.recipe), recipes);
+  EXPECT_FALSE(Exists(ctx.files.compaction));
+  EXPECT_FALSE(ctx.Busy());
 }
 
 }  // namespace

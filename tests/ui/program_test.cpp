@@ -106,7 +106,7 @@ class ResizingDialogs : public Dialogs {
     inner_.ProgressUpdate(t, l, v, m);
     if (tried) return;
     tried = true;
-    busyDuring = gui_.ctx.busy;
+    busyDuring = gui_.ctx.Busy();
     resizableDuring = (SDL_GetWindowFlags(gui_.window.Handle()) & SDL_WINDOW_RESIZABLE) != 0;
     SDL_SetWindowSize(gui_.window.Handle(), 900, 640);
     while (gui_.window.Pump(false)) {
@@ -134,17 +134,20 @@ TEST_F(UiTest, BorderDragDuringIndexRebuildDoesNothingAndResizingWorksAfterwards
   const int widthBefore = Gui().window.ClientWidth();
   const int settingsBefore = ctx.settings.window_wide;
   ResizingDialogs resizing(program->screens->dialogs, Gui());
-  ctx.dialogs = &resizing;
+  ctx.SetDialogs(&resizing);
   program->OpenDatabase();
-  ctx.dialogs = &program->screens->dialogs;
+  ctx.SetDialogs(&program->screens->dialogs);
   ASSERT_TRUE(resizing.tried) << "the rebuild showed no progress";
   EXPECT_TRUE(resizing.busyDuring);
   // The offscreen driver keeps no resizable flag; a real display does.
   if (std::string(SDL_GetCurrentVideoDriver()) != "offscreen") EXPECT_FALSE(resizing.resizableDuring);
   EXPECT_EQ(resizing.clientWidthDuring, widthBefore);
   EXPECT_EQ(resizing.settingsWidthDuring, settingsBefore);
-  EXPECT_FALSE(ctx.busy);
+  EXPECT_FALSE(ctx.Busy());
   EXPECT_TRUE(SDL_GetWindowFlags(Gui().window.Handle()) & SDL_WINDOW_RESIZABLE);
+  // The size the window got anyway is laid out once the rebuild is over.
+  EXPECT_EQ(Gui().Width(), 900);
+  EXPECT_TRUE(Gui().window.redraw);
 
   // Afterwards a resize lays the screen out again and is kept at shut-down.
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
@@ -216,12 +219,12 @@ TEST_F(UiTest, TabsDoNotSwitchWhileBusy) {
   Open();
   int screenBusy = 0, screenFree = 0;
   steps.push_back([&] {
-    ctx.busy = true;
+    ctx.SetBusy(true);
     PushClick(CX(kScreenGrocery), CY(kScreenGrocery));
   });
   steps.push_back([&] {
     screenBusy = ctx.screen;
-    ctx.busy = false;
+    ctx.SetBusy(false);
     PushClick(CX(kScreenGrocery), CY(kScreenGrocery));
   });
   steps.push_back([&] { screenFree = ctx.screen; });

@@ -177,5 +177,32 @@ TEST_F(UiTest, AfterAnImportTheCurrentRecipeIsTheCheckedOne) {
   EXPECT_EQ(RecipeChecks(), only);
 }
 
+// The Find form keeps the window busy; a size the window got meanwhile is
+// laid out and painted when the form closes, not left black.
+TEST_F(UiTest, SizeReachedWhileFindIsOpenIsLaidOutWhenItCloses) {
+  WriteSmallCollection();
+  Open();
+  bool busyDuring = false;
+  int widthDuring = 0;
+  steps.push_back([] { PushKey(SDLK_F3); });
+  steps.push_back([&] {
+    busyDuring = ctx.Busy();
+    SDL_SetWindowSize(Gui().window.Handle(), 1240, 860);
+  });
+  steps.push_back([&] {
+    widthDuring = Gui().Width();
+    PushClick(CX(widgets::kIdButtonBase + 1), CY(widgets::kIdButtonBase + 1));  // Cancel
+  });
+  Run();
+  EXPECT_TRUE(busyDuring);
+  EXPECT_EQ(widthDuring, 1100);
+  EXPECT_FALSE(ctx.Busy());
+  EXPECT_EQ(Gui().Width(), 1240);
+  EXPECT_EQ(Gui().Height(), 860);
+  EXPECT_EQ(Index().chapterBox().barX1, int(0.26 * 1240));
+  // The corner beyond the old size is painted.
+  EXPECT_EQ(Gui().canvas.PixelAt(1235, 855), Gui().canvas.PixelAt(kRestX, kRestY));
+}
+
 }  // namespace
 }  // namespace pantrela::ui::testing

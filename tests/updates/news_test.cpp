@@ -85,7 +85,7 @@ struct ProgramRun {
 
   ProgramRun() {
     ctx.SetFolders(dir.path(), dir.path());
-    ctx.dialogs = &dialogs;
+    ctx.SetDialogs(&dialogs);
     Restart();
   }
   // A new run: the once-per-run flags start again.

@@ -24,7 +24,7 @@ class PageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ctx.SetFolders(dir.path(), dir.path());
-    ctx.dialogs = &dialogs;
+    ctx.SetDialogs(&dialogs);
   }
   std::vector<Pair> Walk(const std::string& page, bool* cancelled = nullptr) {
     WriteBytes(dir / "page.htm", page);

@@ -1,4 +1,7 @@
 #include "harness.h"
+#include <optional>
+
+#include "foundation/progress.h"
 
 namespace pantrela::widgets::testing {
 namespace {
@@ -272,10 +275,10 @@ TEST_F(Dialogs, PopupListScrollsLongLists) {
 }
 
 TEST_F(Dialogs, ProgressWindowPercentRedrawsAndKeyStop) {
-  dialogs.ProgressOpen();
+  std::optional<ProgressScope> progress(std::in_place, dialogs);
   EXPECT_TRUE(ctx.popupUp);
   int paints = dialogs.progressPaints;
-  dialogs.ProgressUpdate("Importing", "file one", 5, 0);  // 5 / 1: capped at 100
+  progress->Update("Importing", "file one", 5, 0);  // 5 / 1: capped at 100
   EXPECT_EQ(dialogs.progressPaints, paints + 1);
   const Control* fill = nullptr;
   for (const auto& c : gui.table)
@@ -284,20 +287,23 @@ TEST_F(Dialogs, ProgressWindowPercentRedrawsAndKeyStop) {
   EXPECT_EQ(fill->x2 - fill->x1, 300);
   EXPECT_EQ(gui.canvas.PixelAt(fill->x1 + 299, fill->y1 + 10), int(kNavy));
 
-  dialogs.ProgressUpdate("Importing", "a", 10, 100);
+  // Painted when what it shows changes, not at every step.
+  progress->Update("Importing", "a", 10, 100);
   paints = dialogs.progressPaints;
-  dialogs.ProgressUpdate("Importing", "b", 10.5, 100);  // still 10 %
+  progress->Update("Importing", "a", 10.5, 100);  // still 10 %
   EXPECT_EQ(dialogs.progressPaints, paints);
-  dialogs.ProgressUpdate("Importing", "c", 100, 100);
-  dialogs.ProgressUpdate("Importing", "d", 100, 100);  // 100 % is always shown
+  progress->Update("Importing", "b", 10.5, 100);  // the second line changed
+  progress->Update("Importing", "b", 100, 100);
+  progress->Update("Importing", "b", 100, 100);
   EXPECT_EQ(dialogs.progressPaints, paints + 2);
 
-  EXPECT_FALSE(dialogs.ProgressStop());
+  EXPECT_FALSE(progress->Stop());
   PushKey(SDLK_SPACE, KMOD_NONE, " ");
   bool stop = false;
-  for (int i = 0; i < 5 && !stop; ++i) stop = dialogs.ProgressStop();
+  for (int i = 0; i < 5 && !stop; ++i) stop = progress->Stop();
   EXPECT_TRUE(stop);
-  dialogs.ProgressClose();
+  EXPECT_TRUE(progress->Stop());  // and stays stopped
+  progress.reset();
   EXPECT_FALSE(ctx.popupUp);
 }
 

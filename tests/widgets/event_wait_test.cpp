@@ -98,7 +98,7 @@ TEST_F(EventWait, AcceleratorsInTableOrderAndTabsMuteUnderPopup) {
   EXPECT_EQ(WaitChosen(gui, ranOut), 5);
   EXPECT_EQ(ctx.screen, 5);  // tab ids switch screens
 
-  ctx.busy = true;  // but not while busy
+  ctx.SetBusy(true);  // but not while busy
   ctx.screen = 3;
   steps.push_back([&] { PushKey(SDLK_g, KMOD_NONE, "g"); });
   EXPECT_EQ(WaitChosen(gui, ranOut), 5);
