@@ -3,16 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "widgets/list_widgets.h"
 #include "widgets/text_field.h"
 
 namespace pantrela::widgets {
 namespace {
-
-int UpperLetter(int c) {
-  if (c >= 'a' && c <= 'z') return c - 32;
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;  // Windows-1252 accented letters
-  return c;
-}
 
 bool IsArrowCaption(const std::string& s) {
   return s == "ARROW_UP" || s == "ARROW_DOWN" || s == "ARROW_LEFT" || s == "ARROW_RIGHT" || s == "BIG_LEFT" ||

@@ -41,12 +41,18 @@ std::optional<int> NavigationTarget(int virtualKey, int selected, int count, int
   return std::clamp(to, 0, count - 1);
 }
 
+int UpperLetter(int c) {
+  if (c >= 'a' && c <= 'z') return c - 32;
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
+  return c;
+}
+
 std::optional<int> TypeAheadTarget(int charKey, int count, const std::function<int(int row)>& firstChar) {
-  auto upper = [](int c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; };
-  const int key = upper(charKey);
-  if (key < 'A' || key > 'Z') return std::nullopt;
+  const int key = UpperLetter(charKey);
+  const bool letter = (key >= 'A' && key <= 'Z') || (key >= 0xC0 && key <= 0xDE && key != 0xD7);
+  if (!letter) return std::nullopt;
   for (int row = 0; row < count; ++row)
-    if (upper(firstChar(row)) == key) return row;
+    if (UpperLetter(firstChar(row)) == key) return row;
   return std::nullopt;
 }
 

@@ -35,8 +35,13 @@ struct ScrollThumb {
 // or an empty list.
 std::optional<int> NavigationTarget(int virtualKey, int selected, int count, int page);
 
-// The first row whose text starts with the letter typed (letters A to Z,
-// either case), or nothing.
+// A Windows-1252 letter in upper case (a-z and the accented letters from
+// 0xE0, 0xF7 excepted); any other byte as it is. Accelerators and
+// type-ahead compare letters through it.
+int UpperLetter(int c);
+
+// The first row whose text starts with the letter typed (A to Z and the
+// accented letters, either case), or nothing.
 std::optional<int> TypeAheadTarget(int charKey, int count, const std::function<int(int row)>& firstChar);
 
 // The offset that shows the item from `start` to `end` in a view of `size`

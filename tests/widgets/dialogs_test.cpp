@@ -211,6 +211,12 @@ TEST_F(Dialogs, PopupListKeysHeadingsAndCancel) {
     PushClick(list.x1 + 20, list.y1 + 1 + 23 * 4 + 10);
   });
   EXPECT_EQ(dialogs.PopupList(100, 100, 200, entries), 4);
+  // Accented letters are found in either case, as accelerators are.
+  const std::vector<std::string> accented = {"Apple", "\xC9" "clair", "\xE9pices"};
+  steps.push_back([&] { PushMove(5, 600); PushKey(SDLK_e, KMOD_NONE, "\xC3\xA9"); PushKey(SDLK_RETURN); });
+  EXPECT_EQ(dialogs.PopupList(100, 100, 200, accented), 1);
+  steps.push_back([&] { PushMove(5, 600); PushKey(SDLK_e, KMOD_NONE, "\xC3\x89"); PushKey(SDLK_RETURN); });
+  EXPECT_EQ(dialogs.PopupList(100, 100, 200, accented), 1);
   EXPECT_FALSE(ranOut);
 }
 
